@@ -1,0 +1,7 @@
+#include "app/App.h"
+
+namespace arvel {
+
+int runGame(int, char**) { return 0; }
+
+}  // namespace arvel

@@ -1,0 +1,3 @@
+#include "app/App.h"
+
+int main(int argc, char** argv) { return arvel::runGame(argc, argv); }

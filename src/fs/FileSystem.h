@@ -1,0 +1,67 @@
+// Every data file is opened by a bare relative name through one ordered list of
+// mounted sources (directory prefixes and zip archives); the first that has it wins.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace arvel {
+
+struct Semaphore;
+class FileSource;
+
+enum FileMode { kFileRead = 1, kFileWrite = 2, kFileReadWrite = 3 };
+
+class FileHandle {
+public:
+    FileHandle(FileSource* owner, FILE* file, int32_t start, int32_t size);
+    virtual ~FileHandle();
+
+    FILE* file = nullptr;
+    Semaphore* semaphore = nullptr;
+    int32_t start = 0;     // offset of the data in file
+    int32_t position = 0;  // relative to start (archive handles)
+    int32_t size = 0;
+    FileSource* owner = nullptr;
+};
+
+class FileSource {
+public:
+    virtual ~FileSource() = default;
+    virtual bool mount(const char* path) = 0;
+    virtual FileHandle* open(const char* name, int mode) = 0;
+    virtual void close(FileHandle* handle) = 0;
+    virtual int readByte(FileHandle* handle) = 0;
+    virtual int writeByte(int character, FileHandle* handle) = 0;
+    virtual int read(void* buffer, int size, int count, FileHandle* handle) = 0;
+    virtual int write(const void* buffer, int size, int count, FileHandle* handle) = 0;
+    virtual int seek(FileHandle* handle, int offset, int whence) = 0;
+    virtual int tell(FileHandle* handle) = 0;
+    virtual char* readString(FileHandle* handle) = 0;  // caller frees
+    virtual int flush(FileHandle* handle) = 0;
+    virtual void lock(FileHandle* handle);
+    virtual void unlock(FileHandle* handle);
+};
+
+class FileSystem {
+public:
+    // On success the source joins the end of the list (and is owned by it).
+    bool mount(FileSource* source, const char* path);
+    FileHandle* open(const char* name, int mode);
+    void clear();
+    const std::vector<FileSource*>& sources() const { return sources_; }
+
+private:
+    std::vector<FileSource*> sources_;
+};
+
+FileSystem& fileSystem();
+
+// Handle operations, forwarded to the handle's owner.
+void fileClose(FileHandle* handle);
+int fileRead(void* buffer, int size, int count, FileHandle* handle);
+int fileSeek(FileHandle* handle, int offset, int whence);
+int fileTell(FileHandle* handle);
+
+}  // namespace arvel

@@ -1,0 +1,29 @@
+// The plug-in's process-wide context state (window, rendering context, limits read at
+// creation) and its error box, shared by every family of driver functions.
+#pragma once
+
+namespace arvel::platform {
+struct Window;
+struct GLContext;
+}  // namespace arvel::platform
+
+namespace arvel::varnet {
+
+struct ContextState {
+    platform::Window* window = nullptr;
+    platform::GLContext* context = nullptr;
+    int textureUnits = 1;       // 1 to 32
+    int maxTextureSize = 0;
+    int maxCubeMapSize = 0;
+    int generalCombiners = 0;
+    int stencilBits = 0;
+};
+
+extern ContextState gContext;
+
+// The "Error" box: "Error in file %s at row %d\n\n" and the message. module is the
+// family's name ("newmain", "Texture"). Nothing is shown when the text does not fit.
+void errorBox(const char* module, int line, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+}  // namespace arvel::varnet

@@ -1,0 +1,7 @@
+#include "varnet/EntryPoints.h"
+
+namespace arvel::varnet {
+
+EntryPoints gl;
+
+}  // namespace arvel::varnet
