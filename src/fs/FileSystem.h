@@ -15,8 +15,13 @@ enum FileMode { kFileRead = 1, kFileWrite = 2, kFileReadWrite = 3 };
 
 class FileHandle {
 public:
+    static constexpr int32_t kPoison = static_cast<int32_t>(0xFEEDFACEu);
+
     FileHandle(FileSource* owner, FILE* file, int32_t start, int32_t size);
+    // Poisons the fields (0xFEEDFACE, null) so a stale handle is recognisable.
     virtual ~FileHandle();
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
 
     FILE* file = nullptr;
     Semaphore* semaphore = nullptr;
@@ -40,12 +45,18 @@ public:
     virtual int tell(FileHandle* handle) = 0;
     virtual char* readString(FileHandle* handle) = 0;  // caller frees
     virtual int flush(FileHandle* handle) = 0;
+    // Wait on and release the handle's semaphore, for callers sharing a handle.
     virtual void lock(FileHandle* handle);
     virtual void unlock(FileHandle* handle);
 };
 
 class FileSystem {
 public:
+    FileSystem() = default;
+    ~FileSystem() { clear(); }
+    FileSystem(const FileSystem&) = delete;
+    FileSystem& operator=(const FileSystem&) = delete;
+
     // On success the source joins the end of the list (and is owned by it).
     bool mount(FileSource* source, const char* path);
     FileHandle* open(const char* name, int mode);
@@ -58,7 +69,8 @@ private:
 
 FileSystem& fileSystem();
 
-// Handle operations, forwarded to the handle's owner.
+// Handle operations, forwarded to the handle's owner. A null handle is closed as a
+// no-op, reads from it throw, seek and tell give -1.
 void fileClose(FileHandle* handle);
 int fileRead(void* buffer, int size, int count, FileHandle* handle);
 int fileSeek(FileHandle* handle, int offset, int whence);

@@ -1,0 +1,77 @@
+#include "core/ErrorReport.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace arvel {
+
+namespace {
+
+constexpr int kReportBufferSize = 65536;
+
+// The location shown by the next fatal box; main thread only, as all reporting is.
+int g_errorLine = 0;
+char g_errorFile[kReportBufferSize] = "";
+
+char g_fatalBuffer[kReportBufferSize];
+char g_warningBuffer[kReportBufferSize];
+char g_logBuffer[kReportBufferSize];
+
+// Formats into buffer at offset; false when the text does not fit completely.
+bool formatAt(char* buffer, int offset, const char* format, va_list args) {
+    int room = kReportBufferSize - offset;
+    int length = vsnprintf(buffer + offset, static_cast<size_t>(room), format, args);
+    return length >= 0 && length < room;
+}
+
+}  // namespace
+
+void SetErrorLocation(int line, const char* file) {
+    g_errorLine = line;
+    if (!file) file = "";
+    const char* name = strrchr(file, '\\');
+    name = name ? name + 1 : file;
+    snprintf(g_errorFile, sizeof g_errorFile, "%s", name);
+}
+
+void FatalError(const char* format, ...) {
+    int header = snprintf(g_fatalBuffer, sizeof g_fatalBuffer,
+                          "You have encountered a fatal error.\nThe error was recognized in file "
+                          "%s at row %d. Your system will probably become unstable (reboot).\n\n"
+                          "Error message:\n",
+                          g_errorFile, g_errorLine);
+    if (header < 0 || header >= kReportBufferSize) return;
+    va_list args;
+    va_start(args, format);
+    bool fits = formatAt(g_fatalBuffer, header, format, args);
+    va_end(args);
+    if (!fits) return;
+    platform::messageBox(g_fatalBuffer, "Fatal error", platform::kBoxIconError);
+    platform::postMessage(nullptr, platform::kMsgClose, 0, 0);
+}
+
+int WarningBox(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool fits = formatAt(g_warningBuffer, 0, format, args);
+    va_end(args);
+    if (!fits) return 0;
+    return platform::messageBox(g_warningBuffer, "WarningBox", platform::kBoxOk);
+}
+
+void DumpLog(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    bool fits = formatAt(g_logBuffer, 0, format, args);
+    va_end(args);
+    if (!fits) return;
+    FILE* log = fopen("dump.dmp", "a");
+    if (!log) return;
+    fputs(g_logBuffer, log);
+    fclose(log);
+}
+
+}  // namespace arvel

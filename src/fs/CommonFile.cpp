@@ -1,0 +1,161 @@
+#include "fs/CommonFile.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "core/Exception.h"
+
+namespace arvel {
+
+namespace {
+
+constexpr int kNameBufferSize = 65536;
+constexpr size_t kStringWorkSize = 65536;
+
+// Data names use "\" between folders; elsewhere than Windows that is "/".
+void toPlatformSeparators(char* path) {
+#ifndef _WIN32
+    for (char* c = path; *c; ++c) {
+        if (*c == '\\') *c = '/';
+    }
+#else
+    (void)path;
+#endif
+}
+
+const char* stdioMode(int mode) {
+    switch (mode) {
+        case kFileRead: return "rb";
+        case kFileWrite: return "wb";
+        case kFileReadWrite: return "r+b";
+        default: return nullptr;
+    }
+}
+
+// Folders open for reading on some systems; only plain files are data.
+bool isRegularFile(FILE* file) {
+#ifndef _WIN32
+    struct stat status;
+    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+#else
+    (void)file;
+    return true;
+#endif
+}
+
+// Measures the file and rewinds it; -1 when it cannot be measured or is too big.
+long measure(FILE* file) {
+    if (fseek(file, 0, SEEK_END) != 0) return -1;
+    long size = ftell(file);
+    if (fseek(file, 0, SEEK_SET) != 0) return -1;
+    return size >= 0 && size <= INT32_MAX ? size : -1;
+}
+
+}  // namespace
+
+CommonFile::~CommonFile() { free(prefix_); }
+
+bool CommonFile::mount(const char* path) {
+    if (!path) path = "";
+    char* copy = static_cast<char*>(malloc(strlen(path) + 1));
+    if (!copy) return false;
+    strcpy(copy, path);
+    toPlatformSeparators(copy);
+    free(prefix_);
+    prefix_ = copy;
+    return true;
+}
+
+FileHandle* CommonFile::open(const char* name, int mode) {
+    const char* stdio = stdioMode(mode);
+    if (!stdio || !name) return nullptr;
+    char fullName[kNameBufferSize];
+    int length = snprintf(fullName, sizeof fullName, "%s%s", prefix(), name);
+    if (length < 0 || length >= kNameBufferSize) return nullptr;
+    toPlatformSeparators(fullName);
+    FILE* file = fopen(fullName, stdio);
+    if (!file) return nullptr;
+    long size = isRegularFile(file) ? measure(file) : -1;
+    if (size < 0) {
+        fclose(file);
+        return nullptr;
+    }
+    return new FileHandle(this, file, 0, static_cast<int32_t>(size));
+}
+
+void CommonFile::close(FileHandle* handle) {
+    if (!handle) return;
+    if (handle->file) fclose(handle->file);
+    delete handle;
+}
+
+int CommonFile::readByte(FileHandle* handle) { return handle ? fgetc(handle->file) : EOF; }
+
+int CommonFile::writeByte(int character, FileHandle* handle) {
+    return handle ? fputc(character, handle->file) : EOF;
+}
+
+int CommonFile::read(void* buffer, int size, int count, FileHandle* handle) {
+    size_t got = 0;
+    bool usable = size >= 0 && count >= 0 && (size == 0 || count == 0 || (handle && buffer));
+    if (usable && size > 0 && count > 0) {
+        got = fread(buffer, static_cast<size_t>(size), static_cast<size_t>(count), handle->file);
+    }
+    if (!usable || (size > 0 && got < static_cast<size_t>(count))) {
+        throw new Exception(90, "Utils\\CommonFile", "Error while reading file, %d != %d\n",
+                            static_cast<int>(got), count);
+    }
+    return count;
+}
+
+int CommonFile::write(const void* buffer, int size, int count, FileHandle* handle) {
+    size_t put = 0;
+    bool usable = size >= 0 && count >= 0 && (size == 0 || count == 0 || (handle && buffer));
+    if (usable && size > 0 && count > 0) {
+        put = fwrite(buffer, static_cast<size_t>(size), static_cast<size_t>(count), handle->file);
+    }
+    if (!usable || (size > 0 && put < static_cast<size_t>(count))) {
+        throw new Exception(85, "Utils\\CommonFile", "Error while writing file, %d != %d\n",
+                            static_cast<int>(put), count);
+    }
+    return count;
+}
+
+int CommonFile::seek(FileHandle* handle, int offset, int whence) {
+    return handle ? fseek(handle->file, offset, whence) : -1;
+}
+
+int CommonFile::tell(FileHandle* handle) {
+    return handle ? static_cast<int>(ftell(handle->file)) : -1;
+}
+
+char* CommonFile::readString(FileHandle* handle) {
+    size_t capacity = kStringWorkSize;
+    char* work = static_cast<char*>(malloc(capacity));
+    if (!work) return nullptr;
+    size_t length = 0;
+    for (int c; handle && (c = fgetc(handle->file)) != EOF && c != 0;) {
+        // Keep room for the terminating 0.
+        if (length + 1 == capacity) {
+            char* grown = static_cast<char*>(realloc(work, capacity * 2));
+            if (!grown) {
+                free(work);
+                return nullptr;
+            }
+            work = grown;
+            capacity *= 2;
+        }
+        work[length++] = static_cast<char>(c);
+    }
+    work[length] = 0;
+    char* result = static_cast<char*>(malloc(length + 1));
+    if (result) memcpy(result, work, length + 1);
+    free(work);
+    return result;
+}
+
+int CommonFile::flush(FileHandle* handle) { return handle ? fflush(handle->file) : EOF; }
+
+}  // namespace arvel
