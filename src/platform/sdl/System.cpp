@@ -1,0 +1,103 @@
+// Start-up, ticks, message boxes, dynamic libraries and the executable's folder.
+#include "platform/sdl/Backend.h"
+
+#include <SDL2/SDL.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace arvel::platform {
+
+struct Library {
+    void* handle = nullptr;
+};
+
+namespace sdl {
+
+bool videoReady() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+
+namespace {
+
+bool isRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+}  // namespace
+
+std::string resolveLibraryPath(const char* fileName) {
+    if (fileName == nullptr || *fileName == '\0') return {};
+    std::string name(fileName);
+    for (char& c : name) {
+        if (c == '\\') c = '/';
+    }
+    if (name.find('/') != std::string::npos) return isRegularFile(name) ? name : std::string();
+    // What LoadLibraryA would find first: the program's folder, then the working one.
+    std::string beside = std::string(executableDirectory()) + name;
+    if (isRegularFile(beside)) return beside;
+    if (isRegularFile(name)) return "./" + name;
+    return {};
+}
+
+}  // namespace sdl
+
+bool initialise() {
+    if (sdl::videoReady()) return true;
+    // Closing the last window is a close message to the program, not a quit of SDL.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    return true;
+}
+
+uint32_t tickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+    return uint32_t(ms);
+}
+
+int messageBox(const char* text, const char* caption, unsigned flags) {
+    if (text == nullptr) text = "";
+    if (caption == nullptr) caption = "Error";
+    std::string line = std::string(caption) + ": " + text;
+    if (line.empty() || line.back() != '\n') line += '\n';
+    // One write so that boxes from several sources never interleave on stderr.
+    ssize_t written = write(STDERR_FILENO, line.data(), line.size());
+    (void)written;
+    if (std::getenv("ARVEL_NO_DIALOGS") != nullptr) return 1;
+    const Uint32 kind =
+        (flags & 0xF0u) == kBoxIconError ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    return SDL_ShowSimpleMessageBox(kind, caption, text, nullptr) == 0 ? 1 : 0;
+}
+
+const char* executableDirectory() {
+    static std::string directory = [] {
+        char path[4096];
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+        if (length <= 0) return std::string("./");
+        std::string full(path, size_t(length));
+        const size_t slash = full.rfind('/');
+        return slash == std::string::npos ? std::string("./") : full.substr(0, slash + 1);
+    }();
+    return directory.c_str();
+}
+
+Library* loadLibrary(const char* fileName) {
+    const std::string path = sdl::resolveLibraryPath(fileName);
+    if (path.empty()) return nullptr;
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return nullptr;
+    return new Library{handle};
+}
+
+void* getProcAddress(Library* library, const char* name) {
+    if (library == nullptr || name == nullptr) return nullptr;
+    return dlsym(library->handle, name);
+}
+
+}  // namespace arvel::platform
