@@ -1,7 +1,228 @@
 #include "app/App.h"
 
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <thread>
+
+#include "console/Console.h"
+#include "console/Settings.h"
+#include "core/Clock.h"
+#include "core/ErrorReport.h"
+#include "core/Zone.h"
+#include "driver/Driver.h"
+#include "fs/CommonFile.h"
+#include "fs/FileSystem.h"
+#include "platform/platform.h"
+
 namespace arvel {
 
-int runGame(int, char**) { return 0; }
+namespace {
+
+// Process-wide state of the program, created by start-up and released by shutdown.
+struct Game {
+    platform::Window* window = nullptr;
+    Console* console = nullptr;
+    bool active = false;
+    float fps = 0.0f;
+    uint32_t frameCount = 0;
+    // Loop locals.
+    float lastFpsTime = 0.0f;
+    int prevTris = 0;
+    bool quitRequested = false;
+};
+
+Game game;
+
+void onTerminate() {
+    SetErrorLocation(58, "Main");
+    FatalError("An unhandled exception was thrown. Aborting\n");
+    std::abort();
+}
+
+void shutdown() {
+    delete game.console;
+    game.console = nullptr;
+    fileSystem().clear();
+    zone().destroy();
+}
+
+void activate(bool on) {
+    Settings& s = settings();
+    if (!on) {
+        game.active = false;
+        platform::setCursorVisible(true);
+        return;
+    }
+    // A windowed game keeps the desktop's display mode.
+    if (s.scrFullscreen.flag &&
+        !gDriver.dSetResolution(static_cast<int>(s.scrWidth.number),
+                                static_cast<int>(s.scrHeight.number),
+                                static_cast<int>(s.scrBpp.number),
+                                static_cast<int>(s.scrFreq.number))) {
+        SetErrorLocation(444, "Main");
+        FatalError("Couldn't set desired graphics mode\n");
+        platform::postQuitMessage(0);
+    }
+    game.active = true;
+    platform::setCursorVisible(false);
+}
+
+intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam,
+                         intptr_t lParam) {
+    switch (message) {
+        case platform::kMsgActivate:
+            activate((wParam & 0xFFFF) != 0);
+            return 0;
+        case platform::kMsgCreate:
+        case platform::kMsgDestroy:
+        case platform::kMsgSize:
+            return 0;
+        case platform::kMsgClose:
+            shutdown();
+            gDriver.dRestoreResolution();
+            platform::postQuitMessage(0);
+            return 0;
+        case platform::kMsgKeyDown:
+            if (wParam == platform::kVkEscape) platform::postMessage(window, platform::kMsgClose, 0, 0);
+            return 0;
+        default:
+            return platform::defWindowProc(window, message, wParam, lParam);
+    }
+}
+
+// Mounts the data sources in lookup order; a source that cannot mount is dropped.
+void mountFileSystem() {
+    auto mountDirectory = [](const char* prefix) {
+        auto* source = new CommonFile();
+        if (fileSystem().mount(source, prefix)) return true;
+        delete source;
+        return false;
+    };
+    if (!mountDirectory("")) {
+        SetErrorLocation(114, "Main");
+        FatalError("FATAL ERROR: Couldn't setup file system at all");
+    }
+    mountDirectory("textures\\");
+    mountDirectory("shaders\\");
+    mountDirectory("lshaders\\");
+}
+
+void createConsole() {
+    game.console = new Console();
+    registerSettings(*game.console, settings());
+    game.console->setLock(false);
+    game.console->executeFile("autoexec.cfg");
+    game.console->setLock(true);
+}
+
+// Advances the frame clock: the tick count, or exact steps when dbg_frame_ms is set.
+void tick() {
+    const double stepMs = settings().dbgFrameMs.number;
+    FrameClock& clock = frameClock();
+    if (stepMs > 0)
+        clock.set(clock.tickMs + static_cast<uint32_t>(stepMs));
+    else
+        clock.set(platform::tickCount());
+}
+
+void renderFrame() {
+    tick();
+    const float now = frameClock().timeSeconds;
+    if (game.frameCount % 10 == 0) {
+        game.fps = 10.0f / (now - game.lastFpsTime);
+        game.lastFpsTime = now;
+    }
+
+    gDriver.dDepthMask(1);
+    gDriver.dColorMask(1, 1, 1, 1);
+    gDriver.dEnableDepth();
+    gDriver.dClearColor(0, 0, 0, 1.0f);
+    gDriver.dDisableScissor();
+    gDriver.dSetClear(7);
+    gDriver.dClearBuffer();
+
+    gDriver.dWireframe(0);
+    [[maybe_unused]] const int tris = gDriver.dNumRenderedTris() - game.prevTris;
+
+    game.prevTris = gDriver.dNumRenderedTris();
+    gDriver.dSwapBuffer();
+    ++game.frameCount;
+
+    const double quitFrame = settings().dbgQuitFrame.number;
+    if (quitFrame > 0 && !game.quitRequested && game.frameCount >= quitFrame) {
+        game.quitRequested = true;
+        platform::postMessage(game.window, platform::kMsgClose, 0, 0);
+    }
+}
+
+int runLoop() {
+    platform::Message message;
+    for (;;) {
+        if (platform::peekMessage()) {
+            if (!platform::getMessage(&message)) break;
+            platform::translateMessage(&message);
+            platform::dispatchMessage(&message);
+            continue;
+        }
+        if (!game.active) {
+            // Nothing to draw: give the processor back instead of spinning.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        renderFrame();
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int runGame(int, char**) {
+    std::set_terminate(onTerminate);
+    if (!platform::registerClass("Arvel", windowProcedure)) {
+        SetErrorLocation(90, "Main");
+        FatalError("Couldn't open the display\n");
+        return 0;
+    }
+    zone().create();
+    mountFileSystem();
+    createConsole();
+
+    Settings& s = settings();
+    if (!loadDriver(s.gfxDriver.text)) {
+        SetErrorLocation(134, "Main");
+        FatalError("couldnt load gfx driver: %s\n", s.gfxDriver.text);
+        return 0;
+    }
+
+    const int width = static_cast<int>(s.scrWidth.number);
+    const int height = static_cast<int>(s.scrHeight.number);
+    game.window = platform::createWindow(
+        "Arvel", "Arvel", s.scrFullscreen.flag ? platform::kWindowPopup : platform::kWindowNormal,
+        0, 0, width, height);
+    if (!game.window) return 0;
+
+    if (!gDriver.dSetRenderWindow(game.window, static_cast<int>(s.scrBpp.number),
+                                  static_cast<int>(s.scrDbpp.number),
+                                  static_cast<int>(s.scrSbpp.number))) {
+        SetErrorLocation(154, "Main");
+        FatalError("Couldnt initialize the rendering window");
+        return 0;
+    }
+    platform::showWindow(game.window);
+    platform::updateWindow(game.window);
+
+    gDriver.dSetVPProfile(s.gfxVpprofile.text);
+    gDriver.dSetFPProfile(s.gfxFpprofile.text);
+    gDriver.dEnableDepth();
+    gDriver.dEnableCull();
+
+    // A deterministic clock starts from zero so that every run sees the same times.
+    frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
+    game.fps = 0;
+    game.frameCount = 0;
+
+    return runLoop();
+}
 
 }  // namespace arvel

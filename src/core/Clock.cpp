@@ -1,0 +1,10 @@
+#include "core/Clock.h"
+
+namespace arvel {
+
+FrameClock& frameClock() {
+    static FrameClock clock;
+    return clock;
+}
+
+}  // namespace arvel

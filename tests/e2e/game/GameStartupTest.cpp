@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+namespace arvel {
+namespace {
+
+using test::Process;
+using test::ProcessResult;
+using test::TempDir;
+
+class GameRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
+    }
+
+    std::unique_ptr<Process> start(const std::string& autoexec) {
+        dir_.write("autoexec.cfg", autoexec);
+        return std::make_unique<Process>(
+            std::vector<std::string>{ARVEL_BIN_DIR "/game"}, dir_.path().string(),
+            std::vector<std::pair<std::string, std::string>>{
+                {"ARVEL_NO_DIALOGS", "1"},
+                {"ARVEL_COUNT_FILE", (dir_.path() / "counts.txt").string()}});
+    }
+
+    // The driver calls counted by the counting plug-in, by name.
+    std::map<std::string, long> driverCounts() const {
+        std::map<std::string, long> counts;
+        std::istringstream in(dir_.read("counts.txt"));
+        std::string name;
+        long count;
+        while (in >> name >> count) counts[name] = count;
+        return counts;
+    }
+
+    TempDir dir_;
+};
+
+TEST_F(GameRun, PresentsTheRequestedFramesThroughTheDriverAndExitsCleanly) {
+    auto game = start("scr_fullscreen false\ndbg_quit_frame 60\ngfx_driver \"CountingDriver.drv\"\n");
+    ProcessResult result = game->wait(60);
+    ASSERT_FALSE(result.timedOut) << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err.find("Fatal error"), std::string::npos) << result.err;
+
+    auto counts = driverCounts();
+    EXPECT_EQ(counts["dSetRenderWindow"], 1);
+    EXPECT_EQ(counts["dSwapBuffer"], 60);
+    EXPECT_EQ(counts["dClearBuffer"], 60);
+    EXPECT_EQ(counts["dRestoreResolution"], 1);
+    // A windowed game never switches the display mode.
+    EXPECT_EQ(counts["dSetResolution"], 0);
+}
+
+TEST_F(GameRun, EscapeClosesTheWindowWithStatusZero) {
+    auto game = start("scr_fullscreen false\n");
+    // Wait for the window, then press Escape on it.
+    bool found = false;
+    for (int i = 0; i < 100 && !found; ++i) {
+        found = test::runShell("xdotool search --name '^Arvel$' >/dev/null 2>&1") == 0;
+        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(found) << "the window never appeared";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    test::runShell("xdotool search --name '^Arvel$' windowfocus --sync key Escape >/dev/null 2>&1");
+    ProcessResult result = game->wait(20);
+    ASSERT_FALSE(result.timedOut) << "Escape did not close the game";
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+}
+
+TEST_F(GameRun, AMissingDriverShowsOneBoxAndExitsBeforeAnyWindow) {
+    auto game = start("scr_fullscreen false\ngfx_driver \"missing.drv\"\n");
+    ProcessResult result = game->wait(20);
+    ASSERT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(test::countOccurrences(result.err, "Fatal error:"), 1) << result.err;
+    EXPECT_EQ(test::countOccurrences(result.err, "couldnt load gfx driver: missing.drv\n"), 1)
+        << result.err;
+    // Nothing reached a driver, so nothing was counted.
+    EXPECT_TRUE(dir_.read("counts.txt").empty());
+}
+
+TEST_F(GameRun, AFullScreenGameAsksForTheDisplayModeOnActivation) {
+    auto game = start("scr_fullscreen true\ndbg_quit_frame 5\ngfx_driver \"CountingDriver.drv\"\n");
+    ProcessResult result = game->wait(60);
+    ASSERT_FALSE(result.timedOut) << result.err;
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_GE(driverCounts()["dSetResolution"], 1);
+}
+
+}  // namespace
+}  // namespace arvel
