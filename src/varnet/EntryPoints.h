@@ -24,7 +24,17 @@
     X(ARB_vertex_buffer_object, PFNGLGETBUFFERPARAMETERIVARBPROC, glGetBufferParameterivARB)    \
     X(ARB_vertex_buffer_object, PFNGLGETBUFFERPOINTERVARBPROC, glGetBufferPointervARB)          \
     X(EXT_blend_func_separate, PFNGLBLENDFUNCSEPARATEEXTPROC, glBlendFuncSeparateEXT)           \
-    X(EXT_stencil_two_side, PFNGLACTIVESTENCILFACEEXTPROC, glActiveStencilFaceEXT)
+    X(EXT_stencil_two_side, PFNGLACTIVESTENCILFACEEXTPROC, glActiveStencilFaceEXT)              \
+    X(NV_occlusion_query, PFNGLGENOCCLUSIONQUERIESNVPROC, glGenOcclusionQueriesNV)              \
+    X(NV_occlusion_query, PFNGLDELETEOCCLUSIONQUERIESNVPROC, glDeleteOcclusionQueriesNV)        \
+    X(NV_occlusion_query, PFNGLBEGINOCCLUSIONQUERYNVPROC, glBeginOcclusionQueryNV)              \
+    X(NV_occlusion_query, PFNGLENDOCCLUSIONQUERYNVPROC, glEndOcclusionQueryNV)                  \
+    X(NV_occlusion_query, PFNGLGETOCCLUSIONQUERYUIVNVPROC, glGetOcclusionQueryuivNV)            \
+    X(ARB_occlusion_query, PFNGLGENQUERIESARBPROC, glGenQueriesARB)                             \
+    X(ARB_occlusion_query, PFNGLDELETEQUERIESARBPROC, glDeleteQueriesARB)                       \
+    X(ARB_occlusion_query, PFNGLBEGINQUERYARBPROC, glBeginQueryARB)                             \
+    X(ARB_occlusion_query, PFNGLENDQUERYARBPROC, glEndQueryARB)                                 \
+    X(ARB_occlusion_query, PFNGLGETQUERYOBJECTUIVARBPROC, glGetQueryObjectuivARB)
 
 namespace arvel::varnet {
 
