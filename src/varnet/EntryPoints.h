@@ -34,7 +34,43 @@
     X(ARB_occlusion_query, PFNGLDELETEQUERIESARBPROC, glDeleteQueriesARB)                       \
     X(ARB_occlusion_query, PFNGLBEGINQUERYARBPROC, glBeginQueryARB)                             \
     X(ARB_occlusion_query, PFNGLENDQUERYARBPROC, glEndQueryARB)                                 \
-    X(ARB_occlusion_query, PFNGLGETQUERYOBJECTUIVARBPROC, glGetQueryObjectuivARB)
+    X(ARB_occlusion_query, PFNGLGETQUERYOBJECTUIVARBPROC, glGetQueryObjectuivARB)               \
+    /* programs: ARB assembly, and GLSL (GL 2.0 shaders, separable programs) */                 \
+    X(ARB_vertex_program, PFNGLPROGRAMSTRINGARBPROC, glProgramStringARB)                        \
+    X(ARB_vertex_program, PFNGLBINDPROGRAMARBPROC, glBindProgramARB)                            \
+    X(ARB_vertex_program, PFNGLDELETEPROGRAMSARBPROC, glDeleteProgramsARB)                      \
+    X(ARB_vertex_program, PFNGLGENPROGRAMSARBPROC, glGenProgramsARB)                            \
+    X(ARB_vertex_program, PFNGLPROGRAMLOCALPARAMETER4FVARBPROC, glProgramLocalParameter4fvARB)  \
+    X(ARB_vertex_program, PFNGLGETPROGRAMIVARBPROC, glGetProgramivARB)                          \
+    X(ARB_separate_shader_objects, PFNGLCREATESHADERPROC, glCreateShader)                       \
+    X(ARB_separate_shader_objects, PFNGLSHADERSOURCEPROC, glShaderSource)                       \
+    X(ARB_separate_shader_objects, PFNGLCOMPILESHADERPROC, glCompileShader)                     \
+    X(ARB_separate_shader_objects, PFNGLGETSHADERIVPROC, glGetShaderiv)                         \
+    X(ARB_separate_shader_objects, PFNGLGETSHADERINFOLOGPROC, glGetShaderInfoLog)               \
+    X(ARB_separate_shader_objects, PFNGLDELETESHADERPROC, glDeleteShader)                       \
+    X(ARB_separate_shader_objects, PFNGLCREATEPROGRAMPROC, glCreateProgram)                     \
+    X(ARB_separate_shader_objects, PFNGLATTACHSHADERPROC, glAttachShader)                       \
+    X(ARB_separate_shader_objects, PFNGLDETACHSHADERPROC, glDetachShader)                       \
+    X(ARB_separate_shader_objects, PFNGLLINKPROGRAMPROC, glLinkProgram)                         \
+    X(ARB_separate_shader_objects, PFNGLGETPROGRAMIVPROC, glGetProgramiv)                       \
+    X(ARB_separate_shader_objects, PFNGLGETPROGRAMINFOLOGPROC, glGetProgramInfoLog)             \
+    X(ARB_separate_shader_objects, PFNGLDELETEPROGRAMPROC, glDeleteProgram)                     \
+    X(ARB_separate_shader_objects, PFNGLGETUNIFORMLOCATIONPROC, glGetUniformLocation)           \
+    X(ARB_separate_shader_objects, PFNGLGETACTIVEUNIFORMPROC, glGetActiveUniform)               \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMPARAMETERIPROC, glProgramParameteri)             \
+    X(ARB_separate_shader_objects, PFNGLGENPROGRAMPIPELINESPROC, glGenProgramPipelines)         \
+    X(ARB_separate_shader_objects, PFNGLDELETEPROGRAMPIPELINESPROC, glDeleteProgramPipelines)   \
+    X(ARB_separate_shader_objects, PFNGLBINDPROGRAMPIPELINEPROC, glBindProgramPipeline)         \
+    X(ARB_separate_shader_objects, PFNGLISPROGRAMPIPELINEPROC, glIsProgramPipeline)             \
+    X(ARB_separate_shader_objects, PFNGLUSEPROGRAMSTAGESPROC, glUseProgramStages)               \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORM1IPROC, glProgramUniform1i)               \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORM1FVPROC, glProgramUniform1fv)             \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORM2FVPROC, glProgramUniform2fv)             \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORM3FVPROC, glProgramUniform3fv)             \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORM4FVPROC, glProgramUniform4fv)             \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX2FVPROC, glProgramUniformMatrix2fv) \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX3FVPROC, glProgramUniformMatrix3fv) \
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX4FVPROC, glProgramUniformMatrix4fv)
 
 namespace arvel::varnet {
 
