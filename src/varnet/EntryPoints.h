@@ -70,7 +70,32 @@
     X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORM4FVPROC, glProgramUniform4fv)             \
     X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX2FVPROC, glProgramUniformMatrix2fv) \
     X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX3FVPROC, glProgramUniformMatrix3fv) \
-    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX4FVPROC, glProgramUniformMatrix4fv)
+    X(ARB_separate_shader_objects, PFNGLPROGRAMUNIFORMMATRIX4FVPROC, glProgramUniformMatrix4fv) \
+    /* pbuffers as framebuffer objects */                                                       \
+    X(ARB_framebuffer_object, PFNGLGENFRAMEBUFFERSPROC, glGenFramebuffers)                      \
+    X(ARB_framebuffer_object, PFNGLDELETEFRAMEBUFFERSPROC, glDeleteFramebuffers)                \
+    X(ARB_framebuffer_object, PFNGLBINDFRAMEBUFFERPROC, glBindFramebuffer)                      \
+    X(ARB_framebuffer_object, PFNGLFRAMEBUFFERTEXTURE2DPROC, glFramebufferTexture2D)            \
+    X(ARB_framebuffer_object, PFNGLFRAMEBUFFERRENDERBUFFERPROC, glFramebufferRenderbuffer)      \
+    X(ARB_framebuffer_object, PFNGLCHECKFRAMEBUFFERSTATUSPROC, glCheckFramebufferStatus)        \
+    X(ARB_framebuffer_object, PFNGLGENRENDERBUFFERSPROC, glGenRenderbuffers)                    \
+    X(ARB_framebuffer_object, PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)              \
+    X(ARB_framebuffer_object, PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                    \
+    X(ARB_framebuffer_object, PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)              \
+    X(ARB_framebuffer_object, PFNGLGENERATEMIPMAPPROC, glGenerateMipmap)                        \
+    X(ARB_framebuffer_object, PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC, glRenderbufferStorageMultisample) \
+    X(ARB_framebuffer_object, PFNGLBLITFRAMEBUFFERPROC, glBlitFramebuffer)                      \
+    X(EXT_framebuffer_object, PFNGLGENFRAMEBUFFERSEXTPROC, glGenFramebuffersEXT)                \
+    X(EXT_framebuffer_object, PFNGLDELETEFRAMEBUFFERSEXTPROC, glDeleteFramebuffersEXT)          \
+    X(EXT_framebuffer_object, PFNGLBINDFRAMEBUFFEREXTPROC, glBindFramebufferEXT)                \
+    X(EXT_framebuffer_object, PFNGLFRAMEBUFFERTEXTURE2DEXTPROC, glFramebufferTexture2DEXT)      \
+    X(EXT_framebuffer_object, PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC, glFramebufferRenderbufferEXT) \
+    X(EXT_framebuffer_object, PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC, glCheckFramebufferStatusEXT)  \
+    X(EXT_framebuffer_object, PFNGLGENRENDERBUFFERSEXTPROC, glGenRenderbuffersEXT)              \
+    X(EXT_framebuffer_object, PFNGLDELETERENDERBUFFERSEXTPROC, glDeleteRenderbuffersEXT)        \
+    X(EXT_framebuffer_object, PFNGLBINDRENDERBUFFEREXTPROC, glBindRenderbufferEXT)              \
+    X(EXT_framebuffer_object, PFNGLRENDERBUFFERSTORAGEEXTPROC, glRenderbufferStorageEXT)        \
+    X(EXT_framebuffer_object, PFNGLGENERATEMIPMAPEXTPROC, glGenerateMipmapEXT)
 
 namespace arvel::varnet {
 

@@ -42,7 +42,8 @@
     X(NV_texture_shader3) X(NV_vertex_array_range) X(NV_vertex_array_range2)              \
     X(NV_vertex_program) X(NV_vertex_program1_1) X(NV_vertex_program2)                    \
     X(SGIS_texture_lod) X(SGIX_depth_texture) X(SGIX_shadow)                              \
-    X(ARB_occlusion_query) X(ARB_separate_shader_objects)
+    X(ARB_occlusion_query) X(ARB_separate_shader_objects)                                 \
+    X(ARB_framebuffer_object) X(EXT_framebuffer_object) X(SGIS_generate_mipmap)
 
 // The window-system extensions tested, in order, without their "WGL_" prefix.
 #define VARNET_WGL_EXTENSIONS(X)                                                                   \
