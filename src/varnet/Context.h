@@ -21,6 +21,15 @@ struct ContextState {
 
 extern ContextState gContext;
 
+// Usable texture units: the image units of fragment programs where those exist, else the
+// fixed-function units of multitexturing, else one; never more than 32 (nor fewer than 1).
+inline int textureUnitCount(bool fragmentPrograms, bool multitexture, int imageUnits,
+                            int fixedFunctionUnits) {
+    int units = fragmentPrograms ? imageUnits : multitexture ? fixedFunctionUnits : 1;
+    if (units > 32) units = 32;
+    return units < 1 ? 1 : units;
+}
+
 // The "Error" box: "Error in file %s at row %d\n\n" and the message. module is the
 // family's name ("newmain", "Texture"). Nothing is shown when the text does not fit.
 void errorBox(const char* module, int line, const char* format, ...)

@@ -3,5 +3,6 @@
 namespace arvel::varnet {
 
 EntryPoints gl;
+WindowSystemEntryPoints gWindowSystem;
 
 }  // namespace arvel::varnet
