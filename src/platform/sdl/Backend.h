@@ -38,6 +38,11 @@ Window* windowFromId(unsigned id);
 // style and visibility; opengl asks for a GL-capable window with the current attributes.
 bool createSdlWindow(Window* window, bool opengl);
 
+// SDL window id of the window of the last GL context made here (0: none); full-screen
+// switches act on it. An id, not a pointer: the other copy of the backend may destroy
+// the window.
+extern unsigned glWindowId;
+
 // Moves every pending SDL event into the message and mouse queues.
 void pumpEvents();
 // Called for each SDL event by pumpEvents: true when the mouse took it.

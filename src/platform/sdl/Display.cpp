@@ -4,10 +4,6 @@
 #include <SDL2/SDL.h>
 
 namespace arvel::platform {
-namespace sdl {
-extern Window* glWindow;
-}  // namespace sdl
-
 namespace {
 
 DisplayMode fromSdl(const SDL_DisplayMode& mode) {
@@ -22,7 +18,7 @@ DisplayMode fromSdl(const SDL_DisplayMode& mode) {
 SDL_Window* fullScreenWindow() {
     // The context may have been made by another copy of this backend; SDL knows it.
     if (SDL_Window* current = SDL_GL_GetCurrentWindow()) return current;
-    return sdl::glWindow != nullptr ? sdl::glWindow->sdl : nullptr;
+    return sdl::glWindowId != 0 ? SDL_GetWindowFromID(sdl::glWindowId) : nullptr;
 }
 
 }  // namespace

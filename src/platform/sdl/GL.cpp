@@ -12,12 +12,10 @@ namespace arvel::platform {
 
 struct GLContext {
     SDL_GLContext context = nullptr;
-    Window* window = nullptr;
 };
 
 namespace sdl {
-// The window that holds the last context made here; full-screen switches act on it.
-Window* glWindow = nullptr;
+unsigned glWindowId = 0;
 }  // namespace sdl
 
 namespace {
@@ -53,8 +51,8 @@ GLContext* createGLContext(Window* window, const PixelFormat& format) {
         SDL_GL_DeleteContext(context);
         return nullptr;
     }
-    sdl::glWindow = window;
-    return new GLContext{context, window};
+    sdl::glWindowId = SDL_GetWindowID(window->sdl);
+    return new GLContext{context};
 }
 
 bool makeCurrent(Window* window, GLContext* context) {
@@ -68,7 +66,6 @@ void deleteGLContext(GLContext* context) {
     if (context == nullptr) return;
     if (SDL_GL_GetCurrentContext() == context->context) SDL_GL_MakeCurrent(nullptr, nullptr);
     SDL_GL_DeleteContext(context->context);
-    if (sdl::glWindow == context->window) sdl::glWindow = nullptr;
     delete context;
 }
 
@@ -86,7 +83,7 @@ const char* windowSystemExtensions() {
     static std::string names;
     names.clear();
     SDL_Window* current = SDL_GL_GetCurrentWindow();
-    if (current == nullptr && sdl::glWindow != nullptr) current = sdl::glWindow->sdl;
+    if (current == nullptr) current = SDL_GetWindowFromID(sdl::glWindowId);
     if (current == nullptr) return "";
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);

@@ -190,5 +190,18 @@ TEST_F(DisplayModeTest, FullScreenNeedsTheGLWindowAndRestoreReturnsToWindowed) {
     EXPECT_FALSE(changeDisplayMode(DisplayMode{0, 0, 32, 0}));
 }
 
+TEST_F(DisplayModeTest, FullScreenFailsOnceTheGLWindowIsGone) {
+    Window* window = createWindow(kClass, "short-lived", kWindowPopup, 0, 0, 64, 64);
+    ASSERT_NE(window, nullptr);
+    GLContext* context = createGLContext(window, PixelFormat{});
+    ASSERT_NE(context, nullptr);
+    deleteGLContext(context);
+    destroyWindow(window);
+    DisplayMode first;
+    ASSERT_TRUE(enumDisplayMode(0, &first));
+    EXPECT_FALSE(changeDisplayMode(first));
+    EXPECT_TRUE(restoreDisplayMode());
+}
+
 }  // namespace
 }  // namespace arvel::platform::test
