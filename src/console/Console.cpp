@@ -73,10 +73,15 @@ bool Console::executeFile(const char* name) {
     int size = fileTell(handle);
     fileSeek(handle, 0, SEEK_SET);
     std::string contents;
-    if (size > 0) {
-        contents.resize(static_cast<size_t>(size));
-        int got = fileRead(contents.data(), 1, size, handle);
-        contents.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    try {
+        if (size > 0) {
+            contents.resize(static_cast<size_t>(size));
+            int got = fileRead(contents.data(), 1, size, handle);
+            contents.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        }
+    } catch (...) {
+        fileClose(handle);
+        throw;
     }
     fileClose(handle);
 
