@@ -1,0 +1,285 @@
+#include "fs/ArchiveFile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "core/ErrorReport.h"
+#include "core/Exception.h"
+
+namespace arvel {
+
+namespace {
+
+constexpr const char* kSource = "Utils\\ArchiveFile";
+
+constexpr uint32_t kLocalHeaderSignature = 0x04034B50;
+constexpr uint32_t kEndOfDirectorySignature = 0x06054B50;  // the whole of an empty zip
+constexpr int kLocalHeaderSize = 30;
+constexpr uint16_t kStoredVersion = 10;
+constexpr uint16_t kFlagEncrypted = 0x0001;
+constexpr uint16_t kFlagOption2 = 0x0004;
+// Sizes follow the data in a descriptor; the header's sizes cannot be trusted.
+constexpr uint16_t kFlagDataDescriptor = 0x0008;
+constexpr uint16_t kMethodStored = 0;
+
+uint16_t get16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
+
+uint32_t get32(const uint8_t* bytes) {
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// The fields of a local file header that the scan needs.
+struct LocalHeader {
+    uint32_t signature;
+    uint16_t version;
+    uint16_t flags;
+    uint16_t method;
+    uint32_t compressedSize;
+    uint32_t uncompressedSize;
+    uint16_t nameLength;
+    uint16_t extraLength;
+
+    explicit LocalHeader(const uint8_t* bytes)
+        : signature(get32(bytes)),
+          version(get16(bytes + 4)),
+          flags(get16(bytes + 6)),
+          method(get16(bytes + 8)),
+          compressedSize(get32(bytes + 18)),
+          uncompressedSize(get32(bytes + 22)),
+          nameLength(get16(bytes + 26)),
+          extraLength(get16(bytes + 28)) {}
+
+    // Only these are served: the bytes in the archive are the file's bytes.
+    bool stored() const {
+        return version == kStoredVersion && !(flags & (kFlagEncrypted | kFlagOption2)) &&
+               method == kMethodStored && compressedSize == uncompressedSize;
+    }
+};
+
+bool readExact(FILE* file, void* buffer, size_t length) {
+    return fread(buffer, 1, length, file) == length;
+}
+
+bool seekTo(FILE* file, int64_t offset) {
+    return offset >= 0 && offset <= LONG_MAX && fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+}
+
+// Requested names separate folders with '\', entry names with '/'. A folder entry
+// (name ending in '/') is not a file and matches nothing.
+bool namesMatch(const char* requested, size_t requestedLength, const char* entry, size_t entryLength) {
+    if (requestedLength != entryLength || entryLength == 0 || entry[entryLength - 1] == '/') return false;
+    for (size_t i = 0; i < entryLength; ++i) {
+        char c = requested[i] == '\\' ? '/' : requested[i];
+        if (c != entry[i]) return false;
+    }
+    return true;
+}
+
+bool isRegularFile(FILE* file) {
+#ifndef _WIN32
+    struct stat status;
+    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+#else
+    (void)file;
+    return true;
+#endif
+}
+
+long measure(FILE* file) {
+    if (fseek(file, 0, SEEK_END) != 0) return -1;
+    long size = ftell(file);
+    if (fseek(file, 0, SEEK_SET) != 0) return -1;
+    return size;
+}
+
+[[noreturn]] void throwShortRead(int count) {
+    throw new Exception(141, kSource, "Error while reading file, couldn't read %d", count);
+}
+
+}  // namespace
+
+ArchiveFile::~ArchiveFile() {
+    if (archive_) fclose(archive_);
+    archive_ = nullptr;
+    current_ = nullptr;
+}
+
+bool ArchiveFile::mount(const char* path) {
+    if (!path) return false;
+    FILE* file = fopen(path, "rb");
+    if (!file) return false;
+    long size = isRegularFile(file) ? measure(file) : -1;
+    uint8_t signature[4];
+    bool zip = size >= 4 && size <= INT32_MAX && readExact(file, signature, sizeof signature) &&
+               (get32(signature) == kLocalHeaderSignature || get32(signature) == kEndOfDirectorySignature);
+    if (!zip) {
+        fclose(file);
+        return false;
+    }
+    if (archive_) fclose(archive_);
+    archive_ = file;
+    archiveSize_ = size;
+    current_ = nullptr;
+    return true;
+}
+
+FileHandle* ArchiveFile::open(const char* name, int mode) {
+    if (!archive_ || !name) return nullptr;
+    if (mode != kFileRead) {
+        SetErrorLocation(57, kSource);
+        FatalError("ERROR: Can't open a .ZIP file for anything but read");
+    }
+    const size_t requestedLength = strlen(name);
+    // The scan moves the archive's file position under every handle.
+    current_ = nullptr;
+    int64_t offset = 0;
+    for (;;) {
+        uint8_t fixed[kLocalHeaderSize];
+        if (!seekTo(archive_, offset) || !readExact(archive_, fixed, sizeof fixed)) return nullptr;
+        LocalHeader header(fixed);
+        // A central directory (or anything else) ends the entries.
+        if (header.signature != kLocalHeaderSignature) return nullptr;
+        // Without trustworthy sizes the next header cannot be found.
+        if (header.flags & kFlagDataDescriptor) return nullptr;
+        const int64_t dataStart = offset + kLocalHeaderSize + header.nameLength + header.extraLength;
+        const int64_t dataEnd = dataStart + header.compressedSize;
+        if (dataEnd > archiveSize_) return nullptr;  // truncated archive
+
+        if (header.stored() && header.nameLength <= kMaxNameLength &&
+            header.nameLength == requestedLength) {
+            char entryName[kMaxNameLength + 1];
+            if (!readExact(archive_, entryName, header.nameLength)) return nullptr;
+            entryName[header.nameLength] = 0;
+            if (namesMatch(name, requestedLength, entryName, header.nameLength)) {
+                auto* handle = new FileHandle(this, archive_, static_cast<int32_t>(dataStart),
+                                              static_cast<int32_t>(header.compressedSize));
+                if (!position(handle)) {
+                    delete handle;
+                    return nullptr;
+                }
+                return handle;
+            }
+        }
+        offset = dataEnd;
+    }
+}
+
+void ArchiveFile::close(FileHandle* handle) {
+    if (!handle) return;
+    if (handle == current_) current_ = nullptr;
+    delete handle;
+}
+
+int32_t ArchiveFile::remaining(const FileHandle* handle) {
+    if (handle->position < 0 || handle->position >= handle->size) return 0;
+    return handle->size - handle->position;
+}
+
+bool ArchiveFile::position(FileHandle* handle) {
+    if (handle == current_) return true;
+    if (handle->position < 0 || handle->position > handle->size ||
+        !seekTo(archive_, static_cast<int64_t>(handle->start) + handle->position)) {
+        current_ = nullptr;
+        return false;
+    }
+    current_ = handle;
+    return true;
+}
+
+int ArchiveFile::readByte(FileHandle* handle) {
+    if (!handle || remaining(handle) == 0 || !position(handle)) return EOF;
+    int c = fgetc(archive_);
+    if (c == EOF) {
+        current_ = nullptr;
+        return EOF;
+    }
+    ++handle->position;
+    return c;
+}
+
+int ArchiveFile::writeByte(int, FileHandle*) {
+    throw new Exception(126, kSource, "Can't write to an archive file");
+}
+
+int ArchiveFile::read(void* buffer, int size, int count, FileHandle* handle) {
+    if (!handle || size < 0 || count < 0) throwShortRead(count);
+    if (size == 0 || count == 0) return count;
+    if (!buffer) throwShortRead(count);
+    // Whole items only, and never past the entry's end.
+    const int64_t items = std::min<int64_t>(count, remaining(handle) / size);
+    const size_t bytes = static_cast<size_t>(items * size);
+    size_t got = 0;
+    if (bytes > 0 && position(handle)) {
+        got = fread(buffer, 1, bytes, archive_);
+        handle->position += static_cast<int32_t>(got);
+        if (got < bytes) current_ = nullptr;
+    }
+    if (items < count || got < bytes) throwShortRead(count);
+    return count;
+}
+
+int ArchiveFile::write(const void*, int, int, FileHandle*) {
+    throw new Exception(131, kSource, "Can't write to an archive file");
+}
+
+int ArchiveFile::seek(FileHandle* handle, int offset, int whence) {
+    if (!handle) return -1;
+    int64_t target;
+    switch (whence) {
+        case SEEK_SET: target = offset; break;
+        case SEEK_CUR: target = static_cast<int64_t>(handle->position) + offset; break;
+        case SEEK_END: target = static_cast<int64_t>(handle->size) + offset; break;
+        default: return -1;
+    }
+    if (target < 0 || target > INT32_MAX) return -1;
+    handle->position = static_cast<int32_t>(target);
+    // Past the end nothing is read, so the archive need not follow.
+    if (handle == current_) current_ = nullptr;
+    position(handle);
+    return 0;
+}
+
+int ArchiveFile::tell(FileHandle* handle) { return handle ? handle->position : -1; }
+
+char* ArchiveFile::readString(FileHandle* handle) {
+    size_t capacity = 65536;
+    char* work = static_cast<char*>(malloc(capacity));
+    if (!work) return nullptr;
+    size_t length = 0;
+    if (handle && remaining(handle) > 0 && position(handle)) {
+        while (remaining(handle) > 0) {
+            int c = fgetc(archive_);
+            if (c == EOF) {
+                current_ = nullptr;
+                break;
+            }
+            ++handle->position;
+            if (c == 0) break;
+            // Keep room for the terminating 0.
+            if (length + 1 == capacity) {
+                char* grown = static_cast<char*>(realloc(work, capacity * 2));
+                if (!grown) {
+                    free(work);
+                    return nullptr;
+                }
+                work = grown;
+                capacity *= 2;
+            }
+            work[length++] = static_cast<char>(c);
+        }
+    }
+    work[length] = 0;
+    char* result = static_cast<char*>(malloc(length + 1));
+    if (result) memcpy(result, work, length + 1);
+    free(work);
+    return result;
+}
+
+// Nothing is ever written to an archive.
+int ArchiveFile::flush(FileHandle*) { return 0; }
+
+}  // namespace arvel
