@@ -12,7 +12,7 @@ namespace arvel::varnet {
 struct ContextState {
     platform::Window* window = nullptr;
     platform::GLContext* context = nullptr;
-    int textureUnits = 1;       // 1 to 32
+    int textureUnits = 1;  // 1 to 32
     int maxTextureSize = 0;
     int maxCubeMapSize = 0;
     int generalCombiners = 0;

@@ -12,9 +12,7 @@ namespace {
 // Set when an entry point of a present extension (or claimed core version) is missing.
 bool gMissingEntryPoint = false;
 
-const char* glString(GLenum name) {
-    return reinterpret_cast<const char*>(glGetString(name));
-}
+const char* glString(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
 
 // The window-system string, "" when no query for it exists.
 const char* windowSystemString() {
@@ -74,32 +72,17 @@ void detectGlx() {
 #undef VARNET_TEST
 }
 
-// The WGL flags on X11, from their GLX equivalents:
-//   WGL_ARB_buffer_region            none (GLX has no buffer regions)
-//   WGL_ARB_make_current_read        GLX 1.3 (glXMakeContextCurrent) or GLX_SGI_make_current_read
-//   WGL_ARB_multisample              GLX_ARB_multisample
-//   WGL_ARB_pbuffer                  GLX 1.3 (glXCreatePbuffer) or GLX_SGIX_pbuffer
-//   WGL_ARB_pixel_format             GLX 1.3 (glXChooseFBConfig) or GLX_SGIX_fbconfig
-//   WGL_ARB_render_texture           none (GLX cannot bind a pbuffer as a texture)
-//   WGL_ATI_pixel_format_float       GLX_ARB_fbconfig_float
-//   WGL_EXT_swap_control             GLX_EXT_swap_control
-//   WGL_NV_render_depth_texture      none
-//   WGL_NV_render_texture_rectangle  none
-void deriveFromGlx(Extensions::WindowSystem& wgl, const Extensions::Glx& glx) {
-    if (!glx.present) return;
-    wgl.ARB_make_current_read |= glx.version13 || glx.SGI_make_current_read;
-    wgl.ARB_multisample |= glx.ARB_multisample;
-    wgl.ARB_pbuffer |= glx.version13 || glx.SGIX_pbuffer;
-    wgl.ARB_pixel_format |= glx.version13 || glx.SGIX_fbconfig;
-    wgl.ATI_pixel_format_float |= glx.ARB_fbconfig_float;
-    wgl.EXT_swap_control |= glx.EXT_swap_control;
-}
-
 void initialiseWindowSystem() {
     gMissingEntryPoint = false;
-    gExt.hasGetExtensionsStringARB = platform::glProcAddress("wglGetExtensionsStringARB") != nullptr;
-    gExt.hasGetExtensionsStringEXT = platform::glProcAddress("wglGetExtensionsStringEXT") != nullptr;
     detectGlx();
+    // GLX hands out pointers even for names it does not know, so the WGL queries are
+    // only looked for where there is no GLX.
+    if (!gExt.glx.present) {
+        gExt.hasGetExtensionsStringARB =
+            platform::glProcAddress("wglGetExtensionsStringARB") != nullptr;
+        gExt.hasGetExtensionsStringEXT =
+            platform::glProcAddress("wglGetExtensionsStringEXT") != nullptr;
+    }
     // Their absence is no failure.
     gMissingEntryPoint = false;
 
@@ -107,7 +90,7 @@ void initialiseWindowSystem() {
     VARNET_WGL_EXTENSIONS(VARNET_TEST)
 #undef VARNET_TEST
     gExt.wgl = gExt.wglAdvertised;
-    deriveFromGlx(gExt.wgl, gExt.glx);
+    deriveWindowSystemFlags(gExt.wgl, gExt.glx);
 
 #define VARNET_FETCH(group, name) \
     if (gExt.group) fetch(gWindowSystem.name, #name);

@@ -11,6 +11,7 @@
 
 // The OpenGL extensions of the classic list, tested in this order, without their "GL_"
 // prefix (glext.h defines the prefixed names as macros).
+// clang-format off
 #define VARNET_GL_EXTENSIONS(X)                                                                    \
     X(ARB_depth_texture) X(ARB_fragment_program) X(ARB_imaging) X(ARB_matrix_palette)              \
     X(ARB_multisample) X(ARB_multitexture) X(ARB_point_parameters) X(ARB_shadow)                   \
@@ -40,27 +41,34 @@
     X(NV_vertex_array_range) X(NV_vertex_array_range2) X(NV_vertex_program)                        \
     X(NV_vertex_program1_1) X(NV_vertex_program2) X(SGIS_texture_lod) X(SGIX_depth_texture)        \
     X(SGIX_shadow)
+// clang-format on
 
 // Beyond the classic list: the modern paths the plug-in draws with (occlusion queries,
 // GLSL separable programs, framebuffer objects, rectangle, float and non-power-of-two
 // textures). Tested after the classic list by the same rule; append new names here.
+// clang-format off
 #define VARNET_GL_MODERN_EXTENSIONS(X)                                                             \
     X(ARB_occlusion_query) X(ARB_shader_objects) X(ARB_vertex_shader) X(ARB_fragment_shader)       \
     X(ARB_separate_shader_objects) X(ARB_framebuffer_object) X(ARB_texture_rectangle)              \
     X(ARB_texture_float) X(ARB_texture_non_power_of_two) X(EXT_texture_mirror_clamp)               \
     X(EXT_framebuffer_object) X(SGIS_generate_mipmap)
+// clang-format on
 
 // The window-system extensions tested, in order, without their "WGL_" prefix.
+// clang-format off
 #define VARNET_WGL_EXTENSIONS(X)                                                                   \
     X(ARB_buffer_region) X(ARB_make_current_read) X(ARB_multisample) X(ARB_pbuffer)            \
     X(ARB_pixel_format) X(ARB_render_texture) X(ATI_pixel_format_float) X(EXT_swap_control)    \
     X(NV_render_depth_texture) X(NV_render_texture_rectangle)
+// clang-format on
 
 // What the GLX binding offers on X11, without the "GLX_" prefix; the window-system flags
-// are derived from these (the table of equivalents is in Extensions.cpp).
+// are derived from these (deriveWindowSystemFlags below holds the table).
+// clang-format off
 #define VARNET_GLX_EXTENSIONS(X)                                                                   \
     X(SGIX_fbconfig) X(SGIX_pbuffer) X(SGI_make_current_read) X(ARB_multisample)               \
     X(ARB_fbconfig_float) X(EXT_swap_control)
+// clang-format on
 
 namespace arvel::varnet {
 
@@ -162,6 +170,27 @@ inline void setVersionFlags(Extensions& extensions, const char* versionString) {
     extensions.version14 = versionAtLeast(version, 1, 4);
     extensions.version15 = versionAtLeast(version, 1, 5);
     extensions.version20 = versionAtLeast(version, 2, 0);
+}
+
+// The WGL flags on X11, from their GLX equivalents (added to what the string names):
+//   WGL_ARB_buffer_region            none (GLX has no buffer regions)
+//   WGL_ARB_make_current_read        GLX 1.3 (glXMakeContextCurrent) or GLX_SGI_make_current_read
+//   WGL_ARB_multisample              GLX_ARB_multisample
+//   WGL_ARB_pbuffer                  GLX 1.3 (glXCreatePbuffer) or GLX_SGIX_pbuffer
+//   WGL_ARB_pixel_format             GLX 1.3 (glXChooseFBConfig) or GLX_SGIX_fbconfig
+//   WGL_ARB_render_texture           none (GLX cannot bind a pbuffer as a texture)
+//   WGL_ATI_pixel_format_float       GLX_ARB_fbconfig_float
+//   WGL_EXT_swap_control             GLX_EXT_swap_control
+//   WGL_NV_render_depth_texture      none
+//   WGL_NV_render_texture_rectangle  none
+inline void deriveWindowSystemFlags(Extensions::WindowSystem& wgl, const Extensions::Glx& glx) {
+    if (!glx.present) return;
+    wgl.ARB_make_current_read |= glx.version13 || glx.SGI_make_current_read;
+    wgl.ARB_multisample |= glx.ARB_multisample;
+    wgl.ARB_pbuffer |= glx.version13 || glx.SGIX_pbuffer;
+    wgl.ARB_pixel_format |= glx.version13 || glx.SGIX_fbconfig;
+    wgl.ATI_pixel_format_float |= glx.ARB_fbconfig_float;
+    wgl.EXT_swap_control |= glx.EXT_swap_control;
 }
 
 }  // namespace arvel::varnet

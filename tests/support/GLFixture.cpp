@@ -28,7 +28,8 @@ bool displayAvailable() {
 }  // namespace
 
 void VarnetTest::SetUp() {
-    if (!displayAvailable()) GTEST_SKIP() << "no DISPLAY set: drawing tests need an X server (Xvfb)";
+    if (!displayAvailable())
+        GTEST_SKIP() << "no DISPLAY set: drawing tests need an X server (Xvfb)";
     // A box must never wait for a person during a test.
     setenv("ARVEL_NO_DIALOGS", "1", 1);
 
