@@ -81,6 +81,51 @@ TEST_F(WindowTest, SystemCloseRequestBecomesACloseMessage) {
     EXPECT_EQ(received().back().window, window);
 }
 
+void pushWindowEvent(Window* window, Uint8 kind, int data1 = 0, int data2 = 0) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = kind;
+    event.window.windowID = SDL_GetWindowID(window->sdl);
+    event.window.data1 = data1;
+    event.window.data2 = data2;
+    SDL_PushEvent(&event);
+}
+
+TEST_F(WindowTest, FocusChangesActivateAndDeactivateOncePerChange) {
+    Window* window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    showWindow(window);
+    pumpFor(100);
+    pushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
+    pumpFor(100);
+    std::vector<uintptr_t> activations;
+    for (const Received& r : received()) {
+        if (r.message == kMsgActivate) activations.push_back(r.wParam);
+    }
+    EXPECT_EQ(activations, (std::vector<uintptr_t>{1, 0, 1}));
+}
+
+TEST_F(WindowTest, ResizeBecomesASizeMessageWithWidthAndHeightPacked) {
+    Window* window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    pushWindowEvent(window, SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480);
+    ASSERT_TRUE(pumpUntil([] { return count(kMsgSize, 0) == 1; }));
+    EXPECT_EQ(received().back().lParam, (480 << 16) | 640);
+}
+
+TEST_F(WindowTest, QuitRequestFromTheSystemClosesTheFirstWindow) {
+    Window* window = makeWindow();
+    ASSERT_NE(window, nullptr);
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    ASSERT_TRUE(pumpUntil([] { return count(kMsgClose, 0) == 1; }));
+    EXPECT_EQ(received().back().window, window);
+}
+
 TEST_F(WindowTest, KeyDownArrivesAsItsVirtualKeyCode) {
     Window* window = makeWindow();
     ASSERT_NE(window, nullptr);
