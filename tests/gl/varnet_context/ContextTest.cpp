@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -308,6 +309,19 @@ TEST_F(VarnetContext, ResolutionsEndWithEveryEnumeratedModeInOrder) {
 TEST_F(VarnetContext, ResolutionsAreRebuiltNotAppendedOnEachCall) {
     const int count = gDriver.dGetResolutions()->count;
     EXPECT_EQ(gDriver.dGetResolutions()->count, count);
+}
+
+TEST_F(VarnetContext, ListedResolutionSwitchesToFullScreenAndRestores) {
+    const DResolutionList* modes = gDriver.dGetResolutions();
+    ASSERT_GT(modes->count, 0);
+    const int last = modes->count - 1;
+    ASSERT_TRUE(
+        gDriver.dSetResolution(modes->width[last], modes->height[last], modes->bits[last], 0));
+    SDL_Window* shown = SDL_GL_GetCurrentWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_NE(SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN, 0u);
+    gDriver.dRestoreResolution();
+    EXPECT_EQ(SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN, 0u);
 }
 
 TEST_F(VarnetContext, RefusedResolutionShowsTheBoxAndFails) {
