@@ -223,6 +223,32 @@ TEST_F(ProgramBookkeeping, BindingAfterDeletingTheBoundProgramCounts) {
     EXPECT_EQ(centre(), kBlue) << describe(centre());
 }
 
+TEST_F(ProgramBookkeeping, ProgramsOfAClosedContextAreForgotten) {
+    DVertexProgram* stale = gDriver.dRegisterVertexProgram(kGlslVertex);
+    ASSERT_NE(stale, nullptr);
+    useVertexProgram(stale);
+    gDriver.dCloseDriver();
+    ASSERT_TRUE(gDriver.dSetRenderWindow(window(), 32, 24, 8));
+    gDriver.dChangeWindowSize(kSize, kSize);
+    gDriver.dSetVPProfile("glsl");
+    clear();
+
+    // The new context's first program may well get the same GL name as the stale one.
+    DVertexProgram* fresh = vertexProgram(kGlslVertexB);
+    ASSERT_NE(fresh, nullptr);
+    const int before = gDriver.dGetVPSwitches();
+    gDriver.dBindVertexProgram(stale);
+    EXPECT_EQ(gDriver.dGetVPSwitches(), before);
+    gDriver.dEnableVertexProgram();
+    gDriver.dColor4(1.0f, 0.0f, 0.0f, 1.0f);
+    drawQuad(-1.0f, -1.0f, 0.0f, 1.0f);
+    gDriver.dDeleteVertexProgram(stale);
+    useVertexProgram(fresh);
+    drawQuad(0.0f, -1.0f, 1.0f, 1.0f);
+    EXPECT_EQ(readPixel(64, 128), kRed) << describe(readPixel(64, 128));
+    EXPECT_EQ(readPixel(192, 128), kBlue) << describe(readPixel(192, 128));
+}
+
 TEST_F(ProgramBookkeeping, NullHandlesAndSourcesDoNothing) {
     EXPECT_EQ(gDriver.dRegisterVertexProgram(nullptr), nullptr);
     EXPECT_EQ(gDriver.dRegisterPixelShader(nullptr), nullptr);
