@@ -27,6 +27,11 @@ bool isRegularFile(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+bool hasEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
 }  // namespace
 
 std::string resolveLibraryPath(const char* fileName) {
@@ -47,10 +52,22 @@ std::string resolveLibraryPath(const char* fileName) {
 
 bool initialise() {
     if (sdl::videoReady()) return true;
+    // Without a display SDL falls back to its off-screen driver, which shows nothing;
+    // only a driver asked for by name counts then.
+    const bool chosen = std::getenv("SDL_VIDEODRIVER") != nullptr;
+    if (!chosen && !sdl::hasEnvironment("DISPLAY") && !sdl::hasEnvironment("WAYLAND_DISPLAY"))
+        return false;
     // Closing the last window is a close message to the program, not a quit of SDL.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const bool headless = driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 ||
+                          SDL_strcmp(driver, "dummy") == 0;
+    if (headless && !chosen) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     return true;
 }
 

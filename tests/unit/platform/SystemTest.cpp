@@ -155,6 +155,22 @@ TEST(PlatformKeys, ScancodesMapToTheSystemsVirtualKeyCodes) {
     EXPECT_EQ(sdl::virtualKeyFromScancode(SDL_SCANCODE_UNKNOWN), 0);
 }
 
+TEST(PlatformWithoutDisplay, StartUpFailsAndWindowsAndModesAreRefused) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_FALSE(initialise());
+    EXPECT_TRUE(registerClass("ArvelHeadless", [](Window*, unsigned, uintptr_t, intptr_t) {
+        return intptr_t(0);
+    }));
+    EXPECT_EQ(createWindow("ArvelHeadless", "x", kWindowPopup, 0, 0, 64, 64), nullptr);
+    DisplayMode mode;
+    EXPECT_FALSE(enumDisplayMode(0, &mode));
+    EXPECT_FALSE(changeDisplayMode(DisplayMode{640, 480, 32, 0}));
+    EXPECT_STREQ(windowSystemExtensions(), "");
+    EXPECT_EQ(glProcAddress("glClear"), nullptr);
+}
+
 TEST(PlatformInput, WithoutADisplayNoKeyIsDownAndNoMouseEventWaits) {
     uint8_t state[256];
     std::memset(state, 0xFF, sizeof state);
