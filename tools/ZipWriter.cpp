@@ -33,7 +33,8 @@ void put16(std::string& out, uint16_t value) {
 }
 
 void put32(std::string& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 
 // The fields local and central headers share, from "version needed" to the lengths.

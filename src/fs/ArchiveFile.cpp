@@ -1,10 +1,10 @@
 #include "fs/ArchiveFile.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "core/ErrorReport.h"
 #include "core/Exception.h"
@@ -65,13 +65,16 @@ bool readExact(FILE* file, void* buffer, size_t length) {
 }
 
 bool seekTo(FILE* file, int64_t offset) {
-    return offset >= 0 && offset <= LONG_MAX && fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+    return offset >= 0 && offset <= LONG_MAX &&
+           fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
 }
 
 // Requested names separate folders with '\', entry names with '/'. A folder entry
 // (name ending in '/') is not a file and matches nothing.
-bool namesMatch(const char* requested, size_t requestedLength, const char* entry, size_t entryLength) {
-    if (requestedLength != entryLength || entryLength == 0 || entry[entryLength - 1] == '/') return false;
+bool namesMatch(const char* requested, size_t requestedLength, const char* entry,
+                size_t entryLength) {
+    if (requestedLength != entryLength || entryLength == 0 || entry[entryLength - 1] == '/')
+        return false;
     for (size_t i = 0; i < entryLength; ++i) {
         char c = requested[i] == '\\' ? '/' : requested[i];
         if (c != entry[i]) return false;
@@ -114,8 +117,9 @@ bool ArchiveFile::mount(const char* path) {
     if (!file) return false;
     long size = isRegularFile(file) ? measure(file) : -1;
     uint8_t signature[4];
-    bool zip = size >= 4 && size <= INT32_MAX && readExact(file, signature, sizeof signature) &&
-               (get32(signature) == kLocalHeaderSignature || get32(signature) == kEndOfDirectorySignature);
+    bool zip =
+        size >= 4 && size <= INT32_MAX && readExact(file, signature, sizeof signature) &&
+        (get32(signature) == kLocalHeaderSignature || get32(signature) == kEndOfDirectorySignature);
     if (!zip) {
         fclose(file);
         return false;
@@ -145,7 +149,8 @@ FileHandle* ArchiveFile::open(const char* name, int mode) {
         if (header.signature != kLocalHeaderSignature) return nullptr;
         // Without trustworthy sizes the next header cannot be found.
         if (header.flags & kFlagDataDescriptor) return nullptr;
-        const int64_t dataStart = offset + kLocalHeaderSize + header.nameLength + header.extraLength;
+        const int64_t dataStart =
+            offset + kLocalHeaderSize + header.nameLength + header.extraLength;
         const int64_t dataEnd = dataStart + header.compressedSize;
         if (dataEnd > archiveSize_) return nullptr;  // truncated archive
 
@@ -230,10 +235,17 @@ int ArchiveFile::seek(FileHandle* handle, int offset, int whence) {
     if (!handle) return -1;
     int64_t target;
     switch (whence) {
-        case SEEK_SET: target = offset; break;
-        case SEEK_CUR: target = static_cast<int64_t>(handle->position) + offset; break;
-        case SEEK_END: target = static_cast<int64_t>(handle->size) + offset; break;
-        default: return -1;
+        case SEEK_SET:
+            target = offset;
+            break;
+        case SEEK_CUR:
+            target = static_cast<int64_t>(handle->position) + offset;
+            break;
+        case SEEK_END:
+            target = static_cast<int64_t>(handle->size) + offset;
+            break;
+        default:
+            return -1;
     }
     if (target < 0 || target > INT32_MAX) return -1;
     handle->position = static_cast<int32_t>(target);

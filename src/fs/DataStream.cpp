@@ -33,7 +33,9 @@ float floatAt(const uint8_t* bytes) {
 DataStream::DataStream(const void* bytes, int size) {
     if (size > 0 && bytes) {
         data_ = static_cast<uint8_t*>(malloc(static_cast<size_t>(size)));
-        if (!data_) throw new Exception(__LINE__, kSource, "Out of memory for a data stream of %d bytes\n", size);
+        if (!data_)
+            throw new Exception(__LINE__, kSource, "Out of memory for a data stream of %d bytes\n",
+                                size);
         memcpy(data_, bytes, static_cast<size_t>(size));
         size_ = size;
     }
@@ -85,10 +87,13 @@ const char* DataStream::readString() {
     int64_t capacity = stringCapacity_;
     while (capacity <= length) capacity *= 2;
     if (capacity != stringCapacity_) {
-        char* grown = capacity <= INT32_MAX
-                          ? static_cast<char*>(realloc(stringBuffer_, static_cast<size_t>(capacity)))
-                          : nullptr;
-        if (!grown) throw new Exception(__LINE__, kSource, "Out of memory for a string of %d bytes\n", length);
+        char* grown =
+            capacity <= INT32_MAX
+                ? static_cast<char*>(realloc(stringBuffer_, static_cast<size_t>(capacity)))
+                : nullptr;
+        if (!grown)
+            throw new Exception(__LINE__, kSource, "Out of memory for a string of %d bytes\n",
+                                length);
         stringBuffer_ = grown;
         stringCapacity_ = static_cast<int32_t>(capacity);
     }

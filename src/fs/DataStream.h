@@ -53,9 +53,9 @@ private:
     int32_t size_ = 0;
     int32_t limit_ = 0;
     int32_t position_ = 0;
-    uint8_t* data_ = nullptr;         // malloc'd
+    uint8_t* data_ = nullptr;  // malloc'd
     int32_t stringCapacity_ = 0;
-    char* stringBuffer_ = nullptr;    // malloc'd
+    char* stringBuffer_ = nullptr;  // malloc'd
 };
 
 }  // namespace arvel

@@ -30,7 +30,8 @@ void* readWhole(FileHandle* handle, const char* name, int* size) {
     // malloc(0) may give null; one spare byte keeps an empty file a real block.
     void* block = malloc(static_cast<size_t>(length) + 1);
     if (!block) {
-        throw new Exception(__LINE__, kSource, "Out of memory for file %s (%d bytes)\n", name, length);
+        throw new Exception(__LINE__, kSource, "Out of memory for file %s (%d bytes)\n", name,
+                            length);
     }
     memset(block, 0xFF, static_cast<size_t>(length) + 1);
     try {
