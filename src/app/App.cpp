@@ -11,6 +11,7 @@
 #include "core/ErrorReport.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
+#include "fs/ArchiveFile.h"
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "platform/platform.h"
@@ -106,6 +107,9 @@ void mountFileSystem() {
     mountDirectory("textures\\");
     mountDirectory("shaders\\");
     mountDirectory("lshaders\\");
+    // Consulted last: only for names no folder has.
+    auto* archive = new ArchiveFile();
+    if (!fileSystem().mount(archive, "Data.zip")) delete archive;
 }
 
 void createConsole() {
