@@ -27,28 +27,45 @@ using varnet::gl;
 // Comparison codes 1 to 8; 0 for codes that leave the state unchanged.
 GLenum comparison(int code) {
     switch (code) {
-        case dcode::kNever: return GL_NEVER;
-        case dcode::kAlways: return GL_ALWAYS;
-        case dcode::kLess: return GL_LESS;
-        case dcode::kLessEqual: return GL_LEQUAL;
-        case dcode::kGreater: return GL_GREATER;
-        case dcode::kGreaterEqual: return GL_GEQUAL;
-        case dcode::kEqual: return GL_EQUAL;
-        case dcode::kNotEqual: return GL_NOTEQUAL;
-        default: return 0;
+        case dcode::kNever:
+            return GL_NEVER;
+        case dcode::kAlways:
+            return GL_ALWAYS;
+        case dcode::kLess:
+            return GL_LESS;
+        case dcode::kLessEqual:
+            return GL_LEQUAL;
+        case dcode::kGreater:
+            return GL_GREATER;
+        case dcode::kGreaterEqual:
+            return GL_GEQUAL;
+        case dcode::kEqual:
+            return GL_EQUAL;
+        case dcode::kNotEqual:
+            return GL_NOTEQUAL;
+        default:
+            return 0;
     }
 }
 
 GLenum stencilOperation(int code) {
     switch (code) {
-        case dcode::kZero: return GL_ZERO;
-        case dcode::kReplace: return GL_REPLACE;
-        case dcode::kIncrement: return GL_INCR;
-        case dcode::kDecrement: return GL_DECR;
-        case dcode::kInvert: return GL_INVERT;
-        case dcode::kIncrementWrap: return gExt.EXT_stencil_wrap ? GL_INCR_WRAP_EXT : GL_INCR;
-        case dcode::kDecrementWrap: return gExt.EXT_stencil_wrap ? GL_DECR_WRAP_EXT : GL_DECR;
-        default: return GL_KEEP;
+        case dcode::kZero:
+            return GL_ZERO;
+        case dcode::kReplace:
+            return GL_REPLACE;
+        case dcode::kIncrement:
+            return GL_INCR;
+        case dcode::kDecrement:
+            return GL_DECR;
+        case dcode::kInvert:
+            return GL_INVERT;
+        case dcode::kIncrementWrap:
+            return gExt.EXT_stencil_wrap ? GL_INCR_WRAP_EXT : GL_INCR;
+        case dcode::kDecrementWrap:
+            return gExt.EXT_stencil_wrap ? GL_DECR_WRAP_EXT : GL_DECR;
+        default:
+            return GL_KEEP;
     }
 }
 
@@ -78,18 +95,37 @@ bool twoSidedStencil() { return gExt.EXT_stencil_two_side && gl.glActiveStencilF
 
 bool separateBlend() { return gExt.EXT_blend_func_separate && gl.glBlendFuncSeparateEXT; }
 
-// Occlusion queries: NV_occlusion_query where present, else the ARB queries, which
-// count the same samples and wait the same way.
-enum class QueryApi { kNone, kNV, kARB };
+// Occlusion queries: NV_occlusion_query where present, else the ARB or core sample
+// queries, which count the same samples and wait the same way.
+struct QueryApi {
+    enum Kind { kNone, kNV, kSamples } kind = kNone;
+    PFNGLGENQUERIESPROC generate = nullptr;
+    PFNGLDELETEQUERIESPROC remove = nullptr;
+    // Sample queries only; NV calls go through gl directly.
+    PFNGLBEGINQUERYPROC begin = nullptr;
+    PFNGLENDQUERYPROC end = nullptr;
+    PFNGLGETQUERYOBJECTUIVPROC result = nullptr;
+};
+
+QueryApi samples(PFNGLGENQUERIESPROC generate, PFNGLDELETEQUERIESPROC remove,
+                 PFNGLBEGINQUERYPROC begin, PFNGLENDQUERYPROC end,
+                 PFNGLGETQUERYOBJECTUIVPROC result) {
+    if (!generate || !remove || !begin || !end || !result) return {};
+    return {QueryApi::kSamples, generate, remove, begin, end, result};
+}
 
 QueryApi queryApi() {
     if (gExt.NV_occlusion_query && gl.glGenOcclusionQueriesNV && gl.glDeleteOcclusionQueriesNV &&
         gl.glBeginOcclusionQueryNV && gl.glEndOcclusionQueryNV && gl.glGetOcclusionQueryuivNV)
-        return QueryApi::kNV;
-    if (gExt.ARB_occlusion_query && gl.glGenQueriesARB && gl.glDeleteQueriesARB &&
-        gl.glBeginQueryARB && gl.glEndQueryARB && gl.glGetQueryObjectuivARB)
-        return QueryApi::kARB;
-    return QueryApi::kNone;
+        return {QueryApi::kNV, gl.glGenOcclusionQueriesNV, gl.glDeleteOcclusionQueriesNV};
+    QueryApi api;
+    if (gExt.ARB_occlusion_query)
+        api = samples(gl.glGenQueriesARB, gl.glDeleteQueriesARB, gl.glBeginQueryARB,
+                      gl.glEndQueryARB, gl.glGetQueryObjectuivARB);
+    if (api.kind == QueryApi::kNone && gExt.version15)
+        api = samples(gl.glGenQueries, gl.glDeleteQueries, gl.glBeginQuery, gl.glEndQuery,
+                      gl.glGetQueryObjectuiv);
+    return api;
 }
 
 // Set between a begin and its end, so that a stray end is not sent to the API.
@@ -189,13 +225,17 @@ void dEnableCull() { glEnable(GL_CULL_FACE); }
 void dDisableCull() { glDisable(GL_CULL_FACE); }
 
 void dCullFace(int face) {
-    if (face == dcode::kFront) glCullFace(GL_FRONT);
-    else if (face == dcode::kBack) glCullFace(GL_BACK);
+    if (face == dcode::kFront)
+        glCullFace(GL_FRONT);
+    else if (face == dcode::kBack)
+        glCullFace(GL_BACK);
 }
 
 void dFrontFace(int winding) {
-    if (winding == dcode::kClockwise) glFrontFace(GL_CW);
-    else if (winding == dcode::kCounterClockwise) glFrontFace(GL_CCW);
+    if (winding == dcode::kClockwise)
+        glFrontFace(GL_CW);
+    else if (winding == dcode::kCounterClockwise)
+        glFrontFace(GL_CCW);
 }
 
 // Stencil. Two-sided state goes through EXT_stencil_two_side only: its back-face
@@ -245,49 +285,47 @@ void dWireframe(dbool on) { glPolygonMode(GL_FRONT_AND_BACK, lowByte(on) ? GL_LI
 
 // Occlusion queries
 
-bool dOcclusionCulling() { return queryApi() != QueryApi::kNone; }
+bool dOcclusionCulling() { return queryApi().kind != QueryApi::kNone; }
 
 DOcclusionQueries* dGenOcclusionQueries(int count) {
     const QueryApi api = queryApi();
-    if (api == QueryApi::kNone || count < 0) return nullptr;
+    if (api.kind == QueryApi::kNone || count < 0) return nullptr;
     auto* queries = new DOcclusionQueries;
     queries->names.assign(static_cast<std::size_t>(count), 0);
     queries->started.assign(static_cast<std::size_t>(count), 0);
-    if (count > 0) {
-        if (api == QueryApi::kNV) gl.glGenOcclusionQueriesNV(count, queries->names.data());
-        else gl.glGenQueriesARB(count, queries->names.data());
-    }
+    if (count > 0) api.generate(count, queries->names.data());
     return queries;
 }
 
 // The array knows its own size; the count argument is not trusted.
 void dDeleteOcclusionQueries(int, DOcclusionQueries* queries) {
     const QueryApi api = queryApi();
-    if (api == QueryApi::kNone || !queries) return;
+    if (api.kind == QueryApi::kNone || !queries) return;
     dEndOcclusionQuery();  // the running query may be one of these
     const auto count = static_cast<GLsizei>(queries->names.size());
-    if (count > 0) {
-        if (api == QueryApi::kNV) gl.glDeleteOcclusionQueriesNV(count, queries->names.data());
-        else gl.glDeleteQueriesARB(count, queries->names.data());
-    }
+    if (count > 0) api.remove(count, queries->names.data());
     delete queries;
 }
 
 void dBeginOcclusionQuery(int index, DOcclusionQueries* queries) {
     const QueryApi api = queryApi();
-    if (api == QueryApi::kNone || gQueryRunning || !validQuery(index, queries)) return;
+    if (api.kind == QueryApi::kNone || gQueryRunning || !validQuery(index, queries)) return;
     const GLuint name = queries->names[static_cast<std::size_t>(index)];
-    if (api == QueryApi::kNV) gl.glBeginOcclusionQueryNV(name);
-    else gl.glBeginQueryARB(GL_SAMPLES_PASSED_ARB, name);
+    if (api.kind == QueryApi::kNV)
+        gl.glBeginOcclusionQueryNV(name);
+    else
+        api.begin(GL_SAMPLES_PASSED, name);
     queries->started[static_cast<std::size_t>(index)] = 1;
     gQueryRunning = true;
 }
 
 void dEndOcclusionQuery() {
     const QueryApi api = queryApi();
-    if (api == QueryApi::kNone || !gQueryRunning) return;
-    if (api == QueryApi::kNV) gl.glEndOcclusionQueryNV();
-    else gl.glEndQueryARB(GL_SAMPLES_PASSED_ARB);
+    if (api.kind == QueryApi::kNone || !gQueryRunning) return;
+    if (api.kind == QueryApi::kNV)
+        gl.glEndOcclusionQueryNV();
+    else
+        api.end(GL_SAMPLES_PASSED);
     gQueryRunning = false;
 }
 
@@ -295,12 +333,14 @@ void dEndOcclusionQuery() {
 // as "visible" and so never wrongly drop anything.
 int dGetVisiblePixels(int index, DOcclusionQueries* queries) {
     const QueryApi api = queryApi();
-    if (api == QueryApi::kNone || !validQuery(index, queries)) return -1;
+    if (api.kind == QueryApi::kNone || !validQuery(index, queries)) return -1;
     if (!queries->started[static_cast<std::size_t>(index)]) return -1;
     const GLuint name = queries->names[static_cast<std::size_t>(index)];
     GLuint pixels = 0;
-    if (api == QueryApi::kNV) gl.glGetOcclusionQueryuivNV(name, GL_PIXEL_COUNT_NV, &pixels);
-    else gl.glGetQueryObjectuivARB(name, GL_QUERY_RESULT_ARB, &pixels);
+    if (api.kind == QueryApi::kNV)
+        gl.glGetOcclusionQueryuivNV(name, GL_PIXEL_COUNT_NV, &pixels);
+    else
+        api.result(name, GL_QUERY_RESULT, &pixels);
     return static_cast<int>(pixels);
 }
 
@@ -333,8 +373,10 @@ void dMatrixMode(int mode) {
         glMatrixMode(GL_MODELVIEW);
     } else if (mode >= dcode::kTextureMatrix && mode < dcode::kTextureMatrix + 32) {
         const int unit = mode - dcode::kTextureMatrix;
-        if (gl.glActiveTextureARB) gl.glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-        else if (unit != 0) return;
+        if (gl.glActiveTextureARB)
+            gl.glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+        else if (unit != 0)
+            return;
         glMatrixMode(GL_TEXTURE);
     }
 }

@@ -20,8 +20,8 @@ struct DVertexArray {
     int count = 0;
     int stride = 0;
     int kind = dcode::kMemorySystem;
-    GLuint buffer = 0;              // buffer kinds
-    uint8_t* memory = nullptr;      // system memory
+    GLuint buffer = 0;          // buffer kinds
+    uint8_t* memory = nullptr;  // system memory
 };
 
 namespace {
@@ -78,8 +78,7 @@ VertexCacheModel gCache;
 
 bool buffersSupported() {
     return gExt.ARB_vertex_buffer_object && gl.glGenBuffersARB && gl.glBindBufferARB &&
-           gl.glBufferDataARB && gl.glDeleteBuffersARB && gl.glMapBufferARB &&
-           gl.glUnmapBufferARB;
+           gl.glBufferDataARB && gl.glDeleteBuffersARB && gl.glMapBufferARB && gl.glUnmapBufferARB;
 }
 
 bool multitexture() { return gl.glClientActiveTextureARB != nullptr; }
@@ -89,9 +88,9 @@ bool multitexture() { return gl.glClientActiveTextureARB != nullptr; }
 bool allocateBuffer(DVertexArray& array, GLsizeiptrARB bytes) {
     gl.glGenBuffersARB(1, &array.buffer);
     gl.glBindBufferARB(GL_ARRAY_BUFFER_ARB, array.buffer);
-    gl.glBufferDataARB(GL_ARRAY_BUFFER_ARB, bytes, nullptr,
-                       array.kind == dcode::kMemoryStatic ? GL_STATIC_DRAW_ARB
-                                                          : GL_DYNAMIC_DRAW_ARB);
+    gl.glBufferDataARB(
+        GL_ARRAY_BUFFER_ARB, bytes, nullptr,
+        array.kind == dcode::kMemoryStatic ? GL_STATIC_DRAW_ARB : GL_DYNAMIC_DRAW_ARB);
     bool outOfMemory = glGetError() == GL_OUT_OF_MEMORY;
     // An error queued before this call would hide the out-of-memory one; the size
     // actually reserved tells for certain.
@@ -162,16 +161,18 @@ bool indicesBelow(const void* indices, unsigned count, int limit) {
 // Drawing never reads past the array: every index must name one of its vertices.
 bool indicesValid(const void* indices, unsigned count, int indexType, int vertexCount) {
     switch (indexType) {
-        case GL_UNSIGNED_INT: return indicesBelow<GLuint>(indices, count, vertexCount);
-        case GL_UNSIGNED_SHORT: return indicesBelow<GLushort>(indices, count, vertexCount);
-        case GL_UNSIGNED_BYTE: return indicesBelow<GLubyte>(indices, count, vertexCount);
-        default: return false;
+        case GL_UNSIGNED_INT:
+            return indicesBelow<GLuint>(indices, count, vertexCount);
+        case GL_UNSIGNED_SHORT:
+            return indicesBelow<GLushort>(indices, count, vertexCount);
+        case GL_UNSIGNED_BYTE:
+            return indicesBelow<GLubyte>(indices, count, vertexCount);
+        default:
+            return false;
     }
 }
 
-bool fed(int offset, int bit) {
-    return offset >= 0 && (gActiveAttributes & bit);
-}
+bool fed(int offset, int bit) { return offset >= 0 && (gActiveAttributes & bit); }
 
 // Points the client arrays at the array's attributes: position always, the others
 // where both the format and the active mask have them.
@@ -216,8 +217,10 @@ void setClientArrays(const DVertexArray* array, const uint8_t* base) {
 
 // Makes the array's storage the source of the client arrays.
 void bindSource(const DVertexArray* array) {
-    if (array->kind != dcode::kMemorySystem) gl.glBindBufferARB(GL_ARRAY_BUFFER_ARB, array->buffer);
-    else if (buffersSupported()) gl.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    if (array->kind != dcode::kMemorySystem)
+        gl.glBindBufferARB(GL_ARRAY_BUFFER_ARB, array->buffer);
+    else if (buffersSupported())
+        gl.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
 }
 
 }  // namespace
@@ -253,8 +256,10 @@ DVertexArray* dVAAlloc(int count, int format, int memoryKind) {
 
 void dVAFree(DVertexArray* array) {
     if (!array) return;
-    if (array->kind == dcode::kMemorySystem) delete[] array->memory;
-    else gl.glDeleteBuffersARB(1, &array->buffer);
+    if (array->kind == dcode::kMemorySystem)
+        delete[] array->memory;
+    else
+        gl.glDeleteBuffersARB(1, &array->buffer);
     delete array;
 }
 
@@ -271,8 +276,7 @@ void dVAWriteVerts(DVertexArray* array, const DVertexList* list) {
     dVAUpdateVerts(array, list, -1);
 }
 
-void dVAUpdateVertsArray(DVertexArray* array, const RenderVertex* vertices, int count,
-                         int mask) {
+void dVAUpdateVertsArray(DVertexArray* array, const RenderVertex* vertices, int count, int mask) {
     if (!vertices) return;
     writeVertices(array, count, mask, [&](int i) { return &vertices[i]; });
 }

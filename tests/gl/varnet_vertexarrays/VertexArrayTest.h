@@ -1,0 +1,105 @@
+// Helpers for the vertex-array tests: render vertices for rectangles given in pixels,
+// and a fixture that starts from cleared buffers, identity matrices and every stored
+// attribute active.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <deque>
+#include <vector>
+
+#include "driver/Driver.h"
+#include "support/GLFixture.h"
+
+namespace arvel::test {
+
+inline float ndc(int pixel) { return pixel * 2.0f / VarnetTest::kSize - 1.0f; }
+
+// Render vertices with the records they point at (in deques, so the references stay
+// valid while rectangles are added).
+struct MeshData {
+    std::deque<RenderPosition> positions;
+    std::deque<RenderTexCoord> texCoords;
+    std::vector<RenderVertex> vertices;
+
+    // Four counter-clockwise corners of a pixel rectangle, all with the same attributes.
+    void addRect(int x0, int y0, int x1, int y1, const uint8_t (&colour)[4],
+                 const float (&normal)[3] = {0, 0, 1}) {
+        const int xs[4] = {x0, x1, x1, x0};
+        const int ys[4] = {y0, y0, y1, y1};
+        for (int i = 0; i < 4; ++i) {
+            positions.push_back({ndc(xs[i]), ndc(ys[i]), 0, 1});
+            texCoords.push_back({i == 1 || i == 2 ? 1.0f : 0.0f, i >= 2 ? 1.0f : 0.0f});
+            RenderVertex v{&positions.back(), &texCoords.back(), {}, {}, {}};
+            for (int k = 0; k < 3; ++k) v.normal[k] = normal[k];
+            v.tangent[0] = 1;
+            for (int k = 0; k < 4; ++k) v.colour[k] = colour[k];
+            vertices.push_back(v);
+        }
+    }
+
+    int count() const { return static_cast<int>(vertices.size()); }
+};
+
+// Two triangles per rectangle of a MeshData, counter-clockwise.
+inline std::vector<uint32_t> rectIndices(int rects) {
+    std::vector<uint32_t> indices;
+    for (uint32_t r = 0; r < static_cast<uint32_t>(rects); ++r)
+        for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u}) indices.push_back(r * 4 + i);
+    return indices;
+}
+
+inline constexpr uint8_t kRed[4] = {255, 0, 0, 255};
+inline constexpr uint8_t kGreen[4] = {0, 255, 0, 255};
+inline constexpr uint8_t kBlue[4] = {0, 0, 255, 255};
+
+class VertexArrayTest : public VarnetTest {
+protected:
+    static constexpr int kFullFormat = 0x10F;
+    static constexpr int kMemoryKinds[3] = {dcode::kMemoryStatic, dcode::kMemoryDynamic,
+                                            dcode::kMemorySystem};
+
+    void SetUp() override {
+        VarnetTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        gDriver.dMatrixMode(dcode::kProjection);
+        gDriver.dLoadIdentity();
+        gDriver.dMatrixMode(dcode::kModelView);
+        gDriver.dLoadIdentity();
+        gDriver.dVASetActiveAttribs(-1);
+        clear();
+    }
+
+    void clear() {
+        gDriver.dClearColor(0, 0, 0, 0);
+        gDriver.dClearDepth(1);
+        gDriver.dSetClear(dcode::kClearColour | dcode::kClearDepth | dcode::kClearStencil);
+        gDriver.dClearBuffer();
+    }
+
+    // Binds and draws every rectangle of the array with 32-bit indices.
+    void drawRects(DVertexArray* array, int rects) {
+        const std::vector<uint32_t> indices = rectIndices(rects);
+        gDriver.dVABind(array);
+        gDriver.dVARender(array, indices.data(), static_cast<unsigned>(indices.size()),
+                          dcode::kPrimitiveTriangles, dcode::kIndexUnsignedInt);
+    }
+
+    ::testing::AssertionResult colourAt(int x, int y, int r, int g, int b,
+                                        int tolerance = 2) const {
+        const auto p = readPixel(x, y);
+        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
+            std::abs(p[2] - b) <= tolerance)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "pixel (" << x << ", " << y << ") is " << describe(p) << ", expected (" << r
+               << ", " << g << ", " << b << ")";
+    }
+
+    bool isBlack(int x, int y) const {
+        const auto p = readPixel(x, y);
+        return p[0] == 0 && p[1] == 0 && p[2] == 0;
+    }
+};
+
+}  // namespace arvel::test
