@@ -206,11 +206,6 @@ GLenum depthStencilFormat(const PBufferMode& mode) {
     return GL_DEPTH_COMPONENT32;
 }
 
-GLenum depthStencilAttachment(const PBufferMode& mode) {
-    if (mode.stencilBits > 0) return GL_DEPTH_STENCIL_ATTACHMENT;
-    return GL_DEPTH_ATTACHMENT;
-}
-
 void reportCreateFailure(const char* systemError) {
     std::fprintf(stderr, "pbuffer creation error:  wglCreatePbufferARB() failed\n");
     if (systemError) std::fprintf(stderr, "error:  %s\n", systemError);
@@ -290,9 +285,15 @@ GLenum buildFramebuffers(DPBuffer* pb, const FramebufferApi& api) {
     else
         api.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, colourAttachTarget(pb),
                                  pb->colourTexture, 0);
-    if (pb->depthStencilBuffer)
-        api.framebufferRenderbuffer(GL_FRAMEBUFFER, depthStencilAttachment(pb->mode),
-                                    GL_RENDERBUFFER, pb->depthStencilBuffer);
+    // One packed buffer on both attachment points: the older extension has no
+    // combined attachment.
+    if (pb->depthStencilBuffer) {
+        api.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                                    pb->depthStencilBuffer);
+        if (pb->mode.stencilBits > 0)
+            api.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                                        pb->depthStencilBuffer);
+    }
     return api.checkFramebufferStatus(GL_FRAMEBUFFER);
 }
 

@@ -130,7 +130,7 @@ private:
 };
 
 // Uploads level 0 of one image (fitted to power-of-two sides unless kUnchanged) and,
-// with boxMips, every smaller level down to 1 x 1. Returns the level-0 size.
+// with boxMips, every smaller level down to 1 x 1. Reports the level-0 size.
 template <typename T>
 void uploadImage(GLenum target, const PixelFormat& pf, const T* source, int width, int height,
                  Fit fit, bool boxMips, int* levelWidth, int* levelHeight) {
@@ -204,8 +204,7 @@ void registerCubeMap(DTexture* texture, const void* const* images, int size, con
 
 void registerFlat(DTexture* texture, const void* const* images, int width, int height,
                   const PixelFormat& pf, bool mipmap, bool exactSize) {
-    const Fit fitted = exactSize ? Fit::kResample : Fit::kPad;
-    Fit fit = fitted;
+    Fit fit = exactSize ? Fit::kResample : Fit::kPad;
     texture->target = GL_TEXTURE_2D;
     texture->mipmapped = mipmap ? 1 : 0;
     if (!mipmap && gExt.NV_texture_rectangle) {

@@ -87,6 +87,12 @@ TEST_F(PBufferTest, KeywordsChooseTheBuffers) {
     EXPECT_EQ(integer(GL_RED_BITS), 8);
     gDriver.dBindPBufferAsRenderTarget(nullptr);
 
+    DPBuffer* stencilled = nullptr;
+    EXPECT_EQ(stderrOf([&] { stencilled = create(16, 16, "rgb stencil double texture"); }), "");
+    gDriver.dBindPBufferAsRenderTarget(stencilled);
+    EXPECT_EQ(integer(GL_STENCIL_BITS), 8);
+    gDriver.dBindPBufferAsRenderTarget(nullptr);
+
     DPBuffer* deep = create(16, 16, "rgb alpha depth16 texture");
     gDriver.dBindPBufferAsRenderTarget(deep);
     EXPECT_GE(integer(GL_DEPTH_BITS), 16);
