@@ -68,6 +68,8 @@ bool initialise() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
+    // Keys are read as key-down messages and key state; composed text is never used.
+    SDL_StopTextInput();
     return true;
 }
 
