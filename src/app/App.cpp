@@ -1,6 +1,9 @@
 #include "app/App.h"
 
 #include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <exception>
 #include <thread>
@@ -9,12 +12,16 @@
 #include "console/Settings.h"
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
+#include "core/Exception.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
 #include "fs/ArchiveFile.h"
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
+#include "input/Keyboard.h"
+#include "input/WindowsMouse.h"
 #include "platform/platform.h"
+#include "world/Camera.h"
 
 namespace arvel {
 
@@ -24,6 +31,7 @@ namespace {
 struct Game {
     platform::Window* window = nullptr;
     Console* console = nullptr;
+    Camera* camera = nullptr;
     bool active = false;
     float fps = 0.0f;
     uint32_t frameCount = 0;
@@ -44,6 +52,8 @@ void onTerminate() {
 void shutdown() {
     delete game.console;
     game.console = nullptr;
+    delete game.camera;
+    game.camera = nullptr;
     fileSystem().clear();
     zone().destroy();
 }
@@ -53,6 +63,7 @@ void activate(bool on) {
     if (!on) {
         game.active = false;
         platform::setCursorVisible(true);
+        mouse().unacquire();
         return;
     }
     // A windowed game keeps the desktop's display mode.
@@ -67,6 +78,7 @@ void activate(bool on) {
     }
     game.active = true;
     platform::setCursorVisible(false);
+    mouse().acquire();
 }
 
 intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam,
@@ -130,6 +142,60 @@ void tick() {
         clock.set(platform::tickCount());
 }
 
+// Mouse look and movement, per frame: one count turns one degree; the right button
+// moves one unit along the heading, the left and middle buttons up and down.
+void steer() {
+    WindowsMouse& m = mouse();
+    m.poll();
+    if (game.camera) {
+        Camera& camera = *game.camera;
+        EulerAngles a = camera.orientation();
+        camera.setOrientation(a.pitch + static_cast<float>(m.dy()),
+                              a.yaw + static_cast<float>(m.dx()), a.roll, a.w);
+        if (m.buttons() & WindowsMouse::kRight) {
+            const float heading = camera.orientation().yaw * 0.017453292f;
+            Vector4 p = camera.position();
+            camera.setPosition(p.x + std::sin(heading), p.y, p.z - std::cos(heading), p.w);
+        }
+        if (m.buttons() & WindowsMouse::kLeft) {
+            Vector4 p = camera.position();
+            camera.setPosition(p.x, p.y + 1.0f, p.z, p.w);
+        }
+        if (m.buttons() & WindowsMouse::kMiddle) {
+            Vector4 p = camera.position();
+            camera.setPosition(p.x, p.y - 1.0f, p.z, p.w);
+        }
+    }
+
+    Keyboard& k = keyboard();
+    k.poll();
+    Settings& s = settings();
+    const struct {
+        int key;
+        ConsoleVariable* variable;
+    } toggles[] = {{'C', &s.gfxCullVolumes}, {'D', &s.gfxDshadows},   {'S', &s.gfxForceDynamic},
+                   {'E', &s.dbgDrawEdges},   {'W', &s.gfxWireframe},  {'B', &s.dbgDrawBboxes},
+                   {'V', &s.dbgDrawSboxes}};
+    for (const auto& toggle : toggles)
+        if (k.pressed(toggle.key)) toggle.variable->flag = !toggle.variable->flag;
+}
+
+// The demo's start place, or the one dbg_camera gives ("x y z pitch yaw roll").
+void placeCamera(Camera& camera) {
+    float x = -50.44f, y = 40.717f, z = -36.719f, pitch = 0, yaw = -135.0f, roll = 0;
+    const char* text = settings().dbgCamera.text;
+    if (text && *text) {
+        float v[6];
+        if (std::sscanf(text, "%f %f %f %f %f %f", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) == 6) {
+            x = v[0], y = v[1], z = v[2], pitch = v[3], yaw = v[4], roll = v[5];
+        } else {
+            WarningBox("dbg_camera wants \"x y z pitch yaw roll\", got \"%s\"\n", text);
+        }
+    }
+    camera.setPosition(x, y, z, 0);
+    camera.setOrientation(pitch, yaw, roll, 0);
+}
+
 void renderFrame() {
     tick();
     const float now = frameClock().timeSeconds;
@@ -145,6 +211,10 @@ void renderFrame() {
     gDriver.dDisableScissor();
     gDriver.dSetClear(7);
     gDriver.dClearBuffer();
+
+    if (game.camera) game.camera->updateView();
+
+    steer();
 
     gDriver.dWireframe(0);
     [[maybe_unused]] const int tris = gDriver.dNumRenderedTris() - game.prevTris;
@@ -221,10 +291,21 @@ int runGame(int, char**) {
     gDriver.dEnableDepth();
     gDriver.dEnableCull();
 
+    try {
+        game.camera = new Camera();
+        mouse().initialise(game.window);
+    } catch (Exception* e) {
+        SetErrorLocation(178, "Main");
+        FatalError("%s\n", e->what());
+        delete e;
+        std::exit(0);
+    }
+
     // A deterministic clock starts from zero so that every run sees the same times.
     frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
     game.fps = 0;
     game.frameCount = 0;
+    placeCamera(*game.camera);
 
     return runLoop();
 }

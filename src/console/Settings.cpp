@@ -18,6 +18,7 @@ void registerSettings(Console& console, Settings& s) {
         &s.expDefaultNormalmap, &s.expDefaultTechnique, &s.expRootDir,
         &s.expBeamSamples,     &s.scrFullscreen,      &s.dbgFrameMs,
         &s.dbgQuitFrame,
+        &s.dbgCamera,          &s.dbgScreenshotFrame, &s.dbgScreenshot,
     };
     for (ConsoleVariable* variable : all) console.registerVariable(variable);
 }

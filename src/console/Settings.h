@@ -48,6 +48,11 @@ struct Settings {
     ConsoleVariable dbgFrameMs{"dbg_frame_ms", 0.0};
     // Above 0: the window closes, as by Escape, after this many frames.
     ConsoleVariable dbgQuitFrame{"dbg_quit_frame", 0.0};
+    // "x y z pitch yaw roll": where the camera starts instead of the demo's place.
+    ConsoleVariable dbgCamera{"dbg_camera", ""};
+    // Above 0: the frame of that number is written to the file named by dbg_screenshot.
+    ConsoleVariable dbgScreenshotFrame{"dbg_screenshot_frame", 0.0};
+    ConsoleVariable dbgScreenshot{"dbg_screenshot", "screenshot.png"};
 };
 
 // Registers every member of settings with console, in declaration order.

@@ -54,6 +54,9 @@ const Expected kTable[] = {
     {"scr_fullscreen", "true", false},
     {"dbg_frame_ms", "0.000000", false},
     {"dbg_quit_frame", "0.000000", false},
+    {"dbg_camera", "", false},
+    {"dbg_screenshot_frame", "0.000000", false},
+    {"dbg_screenshot", "screenshot.png", false},
 };
 
 TEST(Settings, RegisteredInTableOrderWithExactDefaultsAndLocks) {
