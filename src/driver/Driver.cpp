@@ -10,6 +10,9 @@ DriverTable gDriver;
 
 namespace {
 
+platform::Library* gLibrary = nullptr;
+DriverSymbolLookup gSymbolLookup;
+
 const char* const kNames[] = {
 #define ARVEL_NAME(ret, name, params, args) #name,
     ARVEL_DRIVER_FUNCTIONS(ARVEL_NAME)
@@ -61,7 +64,16 @@ bool bindDriver(const DriverSymbolLookup& lookup, DriverTable& table) {
 bool loadDriver(const char* fileName) {
     platform::Library* library = platform::loadLibrary(fileName);
     if (!library) return false;
+    gLibrary = library;
     return bindDriver([library](const char* name) { return platform::getProcAddress(library, name); });
 }
+
+void* driverSymbol(const char* name) {
+    if (!name) return nullptr;
+    if (gSymbolLookup) return gSymbolLookup(name);
+    return gLibrary ? platform::getProcAddress(gLibrary, name) : nullptr;
+}
+
+void setDriverSymbolLookup(DriverSymbolLookup lookup) { gSymbolLookup = std::move(lookup); }
 
 }  // namespace arvel

@@ -31,4 +31,13 @@ bool bindDriver(const DriverSymbolLookup& lookup, DriverTable& table = gDriver);
 // library stays loaded for the rest of the run, also after a failure.
 bool loadDriver(const char* fileName);
 
+// An export of the plug-in loadDriver loaded, looked up by name at run time (features
+// and extension functions named by technique scripts); null when there is no plug-in
+// or it lacks the name.
+void* driverSymbol(const char* name);
+
+// Makes driverSymbol answer through lookup instead (a test's own driver); an empty
+// lookup goes back to the loaded plug-in.
+void setDriverSymbolLookup(DriverSymbolLookup lookup);
+
 }  // namespace arvel
