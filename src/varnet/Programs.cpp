@@ -85,15 +85,26 @@ GLenum arbTarget(Stage stage) {
     return stage == Stage::kVertex ? GL_VERTEX_PROGRAM_ARB : GL_FRAGMENT_PROGRAM_ARB;
 }
 
+// A driver that advertises an extension but lacks one of its entry points gets the path
+// switched off rather than a call through null.
 bool arbStageAvailable(Stage stage) {
     const bool present =
         stage == Stage::kVertex ? gExt.ARB_vertex_program : gExt.ARB_fragment_program;
-    return present && gl.glBindProgramARB;
+    return present && gl.glProgramStringARB && gl.glBindProgramARB && gl.glDeleteProgramsARB &&
+           gl.glGenProgramsARB;
 }
 
 bool glslAvailable() {
-    return gl.glCreateShader && gl.glProgramParameteri && gl.glUseProgramStages &&
-           gl.glBindProgramPipeline && gl.glGenProgramPipelines && gl.glProgramUniform4fv;
+    return gExt.ARB_separate_shader_objects && gl.glCreateShader && gl.glShaderSource &&
+           gl.glCompileShader && gl.glGetShaderiv && gl.glGetShaderInfoLog && gl.glDeleteShader &&
+           gl.glCreateProgram && gl.glAttachShader && gl.glDetachShader && gl.glLinkProgram &&
+           gl.glGetProgramiv && gl.glGetProgramInfoLog && gl.glDeleteProgram &&
+           gl.glGetUniformLocation && gl.glGetActiveUniform && gl.glProgramParameteri &&
+           gl.glGenProgramPipelines && gl.glBindProgramPipeline && gl.glIsProgramPipeline &&
+           gl.glUseProgramStages && gl.glProgramUniform1i && gl.glProgramUniform1fv &&
+           gl.glProgramUniform2fv && gl.glProgramUniform3fv && gl.glProgramUniform4fv &&
+           gl.glProgramUniformMatrix2fv && gl.glProgramUniformMatrix3fv &&
+           gl.glProgramUniformMatrix4fv;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -174,6 +185,17 @@ const char* stageNoun(Stage stage) {
     return stage == Stage::kVertex ? "Vertex program" : "Pixel shader";
 }
 
+const char* languageName(Language language) {
+    switch (language) {
+        case Language::kGlsl:
+            return "GLSL";
+        case Language::kArb:
+            return "ARB";
+        default:
+            return "no language for this profile";
+    }
+}
+
 // Authors find their mistakes in the log beside the program's own messages.
 void dumpCompilerLog(Stage stage, const char* language, const std::string& log) {
     FILE* file = std::fopen("dump.dmp", "a");
@@ -206,17 +228,17 @@ std::string programLog(GLuint program) {
 
 bool isSamplerType(GLenum type) {
     switch (type) {
-    case GL_SAMPLER_1D:
-    case GL_SAMPLER_2D:
-    case GL_SAMPLER_3D:
-    case GL_SAMPLER_CUBE:
-    case GL_SAMPLER_1D_SHADOW:
-    case GL_SAMPLER_2D_SHADOW:
-    case GL_SAMPLER_2D_RECT:
-    case GL_SAMPLER_2D_RECT_SHADOW:
-        return true;
-    default:
-        return false;
+        case GL_SAMPLER_1D:
+        case GL_SAMPLER_2D:
+        case GL_SAMPLER_3D:
+        case GL_SAMPLER_CUBE:
+        case GL_SAMPLER_1D_SHADOW:
+        case GL_SAMPLER_2D_SHADOW:
+        case GL_SAMPLER_2D_RECT:
+        case GL_SAMPLER_2D_RECT_SHADOW:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -395,10 +417,6 @@ void restoreArbBinding(Stage stage) {
 }
 
 GLuint compileArb(Stage stage, const char* source, std::string& log) {
-    if (!gl.glGenProgramsARB || !gl.glProgramStringARB) {
-        log = "ARB programs are not supported";
-        return 0;
-    }
     const GLenum target = arbTarget(stage);
     GLuint program = 0;
     gl.glGenProgramsARB(1, &program);
@@ -411,7 +429,8 @@ GLuint compileArb(Stage stage, const char* source, std::string& log) {
     if (errorPosition == -1 && gl.glGetProgramivARB)
         gl.glGetProgramivARB(target, GL_PROGRAM_UNDER_NATIVE_LIMITS_ARB, &native);
     if (errorPosition != -1 || native == 0) {
-        glGetError();  // the failed load's own error is no caller's business
+        // The failed load's own error is no caller's business.
+        if (errorPosition != -1) glGetError();
         const char* message =
             reinterpret_cast<const char*>(glGetString(GL_PROGRAM_ERROR_STRING_ARB));
         char position[64];
@@ -437,29 +456,29 @@ Language languageOf(Stage stage, std::string& reason) {
     bool nvPresent = false;
     const char* nvName = "";
     switch (profile) {
-    case Profile::kGlsl:
-        if (glslAvailable()) return Language::kGlsl;
-        reason = "GLSL separable programs are not supported";
-        return Language::kNone;
-    case Profile::kArb:
-        if (arbStageAvailable(stage)) return Language::kArb;
-        reason = "ARB programs are not supported for this stage";
-        return Language::kNone;
-    case Profile::kVp20:
-        nvPresent = gExt.NV_vertex_program, nvName = "GL_NV_vertex_program";
-        break;
-    case Profile::kVp30:
-        nvPresent = gExt.NV_vertex_program2, nvName = "GL_NV_vertex_program2";
-        break;
-    case Profile::kFp20:
-        nvPresent = gExt.NV_register_combiners, nvName = "GL_NV_register_combiners";
-        break;
-    case Profile::kFp30:
-        nvPresent = gExt.NV_fragment_program, nvName = "GL_NV_fragment_program";
-        break;
-    default:
-        reason = "no program profile is available";
-        return Language::kNone;
+        case Profile::kGlsl:
+            if (glslAvailable()) return Language::kGlsl;
+            reason = "GLSL separable programs are not supported";
+            return Language::kNone;
+        case Profile::kArb:
+            if (arbStageAvailable(stage)) return Language::kArb;
+            reason = "ARB programs are not supported for this stage";
+            return Language::kNone;
+        case Profile::kVp20:
+            nvPresent = gExt.NV_vertex_program, nvName = "GL_NV_vertex_program";
+            break;
+        case Profile::kVp30:
+            nvPresent = gExt.NV_vertex_program2, nvName = "GL_NV_vertex_program2";
+            break;
+        case Profile::kFp20:
+            nvPresent = gExt.NV_register_combiners, nvName = "GL_NV_register_combiners";
+            break;
+        case Profile::kFp30:
+            nvPresent = gExt.NV_fragment_program, nvName = "GL_NV_fragment_program";
+            break;
+        default:
+            reason = "no program profile is available";
+            return Language::kNone;
     }
     if (nvPresent && arbStageAvailable(stage)) return Language::kArb;
     reason = std::string("the profile needs ") + nvName;
@@ -476,7 +495,7 @@ Handle* registerProgram(Stage stage, const char* source) {
     if (language == Language::kGlsl) name = compileGlsl(stage, source, log);
     if (language == Language::kArb) name = compileArb(stage, source, log);
     if (name == 0) {
-        dumpCompilerLog(stage, language == Language::kArb ? "ARB" : "GLSL", log);
+        dumpCompilerLog(stage, languageName(language), log);
         return nullptr;
     }
     Handle* handle = new Handle;
@@ -557,11 +576,20 @@ DParameter* findArbParameter(ProgramObject& program, const char* name) {
 void setGlslVector(const DParameter& parameter, const float* value) {
     const GLuint program = parameter.owner->name;
     switch (parameter.type) {
-    case GL_FLOAT: gl.glProgramUniform1fv(program, parameter.location, 1, value); break;
-    case GL_FLOAT_VEC2: gl.glProgramUniform2fv(program, parameter.location, 1, value); break;
-    case GL_FLOAT_VEC3: gl.glProgramUniform3fv(program, parameter.location, 1, value); break;
-    case GL_FLOAT_VEC4: gl.glProgramUniform4fv(program, parameter.location, 1, value); break;
-    default: break;  // not a vector: nothing fits
+        case GL_FLOAT:
+            gl.glProgramUniform1fv(program, parameter.location, 1, value);
+            break;
+        case GL_FLOAT_VEC2:
+            gl.glProgramUniform2fv(program, parameter.location, 1, value);
+            break;
+        case GL_FLOAT_VEC3:
+            gl.glProgramUniform3fv(program, parameter.location, 1, value);
+            break;
+        case GL_FLOAT_VEC4:
+            gl.glProgramUniform4fv(program, parameter.location, 1, value);
+            break;
+        default:
+            break;  // not a vector: nothing fits
     }
 }
 
@@ -569,18 +597,21 @@ void setGlslMatrix(const DParameter& parameter, const float* m) {
     const GLuint program = parameter.owner->name;
     const GLint location = parameter.location;
     switch (parameter.type) {
-    case GL_FLOAT_MAT4: gl.glProgramUniformMatrix4fv(program, location, 1, GL_FALSE, m); break;
-    case GL_FLOAT_MAT3: {
-        const float upper[9] = {m[0], m[1], m[2], m[4], m[5], m[6], m[8], m[9], m[10]};
-        gl.glProgramUniformMatrix3fv(program, location, 1, GL_FALSE, upper);
-        break;
-    }
-    case GL_FLOAT_MAT2: {
-        const float upper[4] = {m[0], m[1], m[4], m[5]};
-        gl.glProgramUniformMatrix2fv(program, location, 1, GL_FALSE, upper);
-        break;
-    }
-    default: break;
+        case GL_FLOAT_MAT4:
+            gl.glProgramUniformMatrix4fv(program, location, 1, GL_FALSE, m);
+            break;
+        case GL_FLOAT_MAT3: {
+            const float upper[9] = {m[0], m[1], m[2], m[4], m[5], m[6], m[8], m[9], m[10]};
+            gl.glProgramUniformMatrix3fv(program, location, 1, GL_FALSE, upper);
+            break;
+        }
+        case GL_FLOAT_MAT2: {
+            const float upper[4] = {m[0], m[1], m[4], m[5]};
+            gl.glProgramUniformMatrix2fv(program, location, 1, GL_FALSE, upper);
+            break;
+        }
+        default:
+            break;
     }
 }
 

@@ -124,8 +124,7 @@ TEST_F(ProgramBookkeeping, GlslSourceThatDoesNotCompileReturnsNullAndLogs) {
 TEST_F(ProgramBookkeeping, ArbSourceThatDoesNotAssembleReturnsNullAndLogsThePosition) {
     gDriver.dSetVPProfile("arb");
     const int before = gDriver.dGetVPSwitches();
-    EXPECT_EQ(gDriver.dRegisterVertexProgram("!!ARBvp1.0\nFROB result.color, 1;\nEND\n"),
-              nullptr);
+    EXPECT_EQ(gDriver.dRegisterVertexProgram("!!ARBvp1.0\nFROB result.color, 1;\nEND\n"), nullptr);
     EXPECT_EQ(gDriver.dGetVPSwitches(), before);
     const std::string text = log();
     EXPECT_NE(text.find("Vertex program did not compile (ARB)"), std::string::npos) << text;
