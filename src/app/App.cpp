@@ -1,4 +1,5 @@
 #include "app/App.h"
+#include "app/Screenshot.h"
 
 #include <chrono>
 #include <cmath>
@@ -50,6 +51,12 @@ void onTerminate() {
 }
 
 void shutdown() {
+    if (game.camera && settings().dbgPrintCamera.flag) {
+        Vector4 p = game.camera->position();
+        EulerAngles a = game.camera->orientation();
+        std::printf("camera %g %g %g %g %g %g\n", p.x, p.y, p.z, a.pitch, a.yaw, a.roll);
+        std::fflush(stdout);
+    }
     delete game.console;
     game.console = nullptr;
     delete game.camera;
@@ -196,6 +203,17 @@ void placeCamera(Camera& camera) {
     camera.setOrientation(pitch, yaw, roll, 0);
 }
 
+// F12 writes a numbered screenshot; dbg_screenshot_frame names one frame (counted from
+// 1) to write to dbg_screenshot. Read before the swap, while the frame is the back buffer.
+void captureScreenshots() {
+    Settings& s = settings();
+    const int width = static_cast<int>(s.scrWidth.number);
+    const int height = static_cast<int>(s.scrHeight.number);
+    if (keyboard().pressed(platform::kVkF12)) writeNumberedScreenshot(width, height);
+    if (s.dbgScreenshotFrame.number > 0 && game.frameCount + 1 == s.dbgScreenshotFrame.number)
+        writeScreenshot(s.dbgScreenshot.text, width, height);
+}
+
 void renderFrame() {
     tick();
     const float now = frameClock().timeSeconds;
@@ -218,6 +236,8 @@ void renderFrame() {
 
     gDriver.dWireframe(0);
     [[maybe_unused]] const int tris = gDriver.dNumRenderedTris() - game.prevTris;
+
+    captureScreenshots();
 
     game.prevTris = gDriver.dNumRenderedTris();
     gDriver.dSwapBuffer();

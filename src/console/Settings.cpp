@@ -19,6 +19,7 @@ void registerSettings(Console& console, Settings& s) {
         &s.expBeamSamples,     &s.scrFullscreen,      &s.dbgFrameMs,
         &s.dbgQuitFrame,
         &s.dbgCamera,          &s.dbgScreenshotFrame, &s.dbgScreenshot,
+        &s.dbgPrintCamera,
     };
     for (ConsoleVariable* variable : all) console.registerVariable(variable);
 }

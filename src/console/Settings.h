@@ -53,6 +53,8 @@ struct Settings {
     // Above 0: the frame of that number is written to the file named by dbg_screenshot.
     ConsoleVariable dbgScreenshotFrame{"dbg_screenshot_frame", 0.0};
     ConsoleVariable dbgScreenshot{"dbg_screenshot", "screenshot.png"};
+    // true: the camera's place and angles are printed to standard output on exit.
+    ConsoleVariable dbgPrintCamera{"dbg_print_camera", false};
 };
 
 // Registers every member of settings with console, in declaration order.

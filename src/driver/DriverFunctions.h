@@ -181,7 +181,9 @@
     X(void, dRenderTriangle, (const RenderVertex* a, const RenderVertex* b, const RenderVertex* c), \
       (a, b, c))                                                                                   \
     X(void, dRenderTriStrip, (), ())                                                               \
-    X(void, dRenderShadowVolume, (), ())
+    X(void, dRenderShadowVolume, (), ())                                                           \
+    /* engine extension: reads the back buffer, rows bottom-up, 4 bytes RGBA a pixel */            \
+    X(void, dReadPixels, (int x, int y, int width, int height, void* rgba), (x, y, width, height, rgba))
 
 namespace arvel {
 namespace detail {

@@ -41,6 +41,7 @@ enum : int {
     kVkUp = 0x26,
     kVkRight = 0x27,
     kVkDown = 0x28,
+    kVkF12 = 0x7B,
 };
 
 struct Message {

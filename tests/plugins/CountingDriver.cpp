@@ -54,6 +54,7 @@ void* target(const char* name) {
         return real args;                                                \
     }
 ARVEL_DRIVER_FUNCTIONS(COUNTING_FORWARD)
+ARVEL_DRIVER_UNBOUND(COUNTING_FORWARD)
 #undef COUNTING_FORWARD
 
 }  // namespace arvel

@@ -57,6 +57,7 @@ const Expected kTable[] = {
     {"dbg_camera", "", false},
     {"dbg_screenshot_frame", "0.000000", false},
     {"dbg_screenshot", "screenshot.png", false},
+    {"dbg_print_camera", "false", false},
 };
 
 TEST(Settings, RegisteredInTableOrderWithExactDefaultsAndLocks) {
