@@ -140,8 +140,9 @@ void writeVertex(uint8_t* out, const Layout& layout, const RenderVertex& v, int 
 // than the array holds.
 template <typename VertexAt>
 void writeVertices(DVertexArray* array, int count, int mask, VertexAt vertexAt) {
-    if (!array || count <= 0) return;
+    if (!array) return;
     if (count > array->count) count = array->count;
+    if (count <= 0) return;  // an empty buffer cannot be mapped
     uint8_t* out = beginWriting(array);
     if (!out) return;
     const Layout layout = layoutOf(array->format);

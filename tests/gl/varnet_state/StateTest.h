@@ -83,6 +83,13 @@ protected:
         clear(0, 0, 0, 0);
     }
 
+    // Nothing a test does, bad input included, may leave an API error behind.
+    void TearDown() override {
+        if (!IsSkipped() && gDriver.dError)
+            EXPECT_EQ(gDriver.dError(), 0) << "a graphics API error is pending";
+        VarnetTest::TearDown();
+    }
+
     // Clears colour, depth 1 and stencil to the given values.
     void clear(float r, float g, float b, float a, int stencil = 0, float depth = 1.0f) {
         gDriver.dClearColor(r, g, b, a);

@@ -70,6 +70,13 @@ protected:
         clear();
     }
 
+    // Nothing a test does, bad input included, may leave an API error behind.
+    void TearDown() override {
+        if (!IsSkipped() && gDriver.dError)
+            EXPECT_EQ(gDriver.dError(), 0) << "a graphics API error is pending";
+        VarnetTest::TearDown();
+    }
+
     void clear() {
         gDriver.dClearColor(0, 0, 0, 0);
         gDriver.dClearDepth(1);
