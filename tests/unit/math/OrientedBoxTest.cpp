@@ -88,6 +88,11 @@ TEST(OrientedBoxQueries, ClassifyAgainstPlanes) {
     EXPECT_EQ(box.classify({{1, 0, 0, 0}, -5}), 3);  // through the centre
     EXPECT_EQ(box.classify({{1, 0, 0, 0}, -8}), kNegativeSide);
     EXPECT_EQ(box.classify({{1, 0, 0, 0}, 0}), kPositiveSide);
+    // Box runs from x = 3 to 7: planes just inside either end still cut it.
+    EXPECT_EQ(box.classify({{1, 0, 0, 0}, -3.5f}), 3);
+    EXPECT_EQ(box.classify({{1, 0, 0, 0}, -6.5f}), 3);
+    EXPECT_EQ(box.classify({{1, 0, 0, 0}, -2.5f}), kPositiveSide);
+    EXPECT_EQ(box.classify({{-1, 0, 0, 0}, 7.5f}), kPositiveSide);
 }
 
 TEST(OrientedBoxQueries, StretchedBoxReachesAcrossAnObliquePlane) {

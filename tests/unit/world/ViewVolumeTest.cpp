@@ -182,7 +182,8 @@ TEST_F(ViewVolumeTest, PortalSeenFromItsBackGivesTheSameVolume) {
 }
 
 TEST_F(ViewVolumeTest, ViewerSideCapKeepsTheNearSideAndNoCapKeepsBoth) {
-    PortalPolygon portal = portalOf(squareFacingEye(1, -2));
+    auto corners = squareFacingEye(1, -2);
+    PortalPolygon portal = portalOf(corners);
     auto nearSide = frustum.clipByPortal(eye, portal, PortalCap::kViewerSide);
     ASSERT_NE(nearSide, nullptr);
     ASSERT_EQ(nearSide->capPlanes.size(), 1u);
