@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "render/Resource.h"
+#include "render/ResourceRegistry.h"
+
+namespace arvel {
+namespace {
+
+// Counts its own destruction so tests can see who deletes what.
+class CountedResource : public Resource {
+public:
+    CountedResource(std::string name, int* deletions)
+        : Resource(std::move(name)), deletions_(deletions) {}
+    ~CountedResource() override { ++*deletions_; }
+
+private:
+    int* deletions_;
+};
+
+TEST(Resource, NameCanBeSetAndAppendedTo) {
+    Resource resource("a.vp");
+    resource.appendName("b.vp");
+    EXPECT_EQ(resource.name(), "a.vpb.vp");
+    resource.setName("c");
+    EXPECT_EQ(resource.name(), "c");
+    EXPECT_EQ(resource.refCount(), 0);
+}
+
+TEST(ResourceRegistry, FindIgnoresCaseAndReturnsTheFirstMatch) {
+    int deletions = 0;
+    ResourceRegistry registry;
+    auto* first = new CountedResource("Wall.TGA", &deletions);
+    auto* second = new CountedResource("wall.tga", &deletions);
+    registry.add(first);
+    registry.add(second);
+    EXPECT_EQ(registry.find("WALL.tga"), first);
+    EXPECT_EQ(registry.find("floor.tga"), nullptr);
+    EXPECT_EQ(registry.size(), 2u);
+}
+
+TEST(ResourceRegistry, ReleaseNeverGoesBelowZeroAndDeletesNothing) {
+    int deletions = 0;
+    ResourceRegistry registry;
+    auto* resource = new CountedResource("x", &deletions);
+    registry.add(resource);
+    registry.addRef(resource);
+    registry.addRef(resource);
+    EXPECT_EQ(resource->refCount(), 2);
+    registry.release(resource);
+    registry.release(resource);
+    registry.release(resource);
+    EXPECT_EQ(resource->refCount(), 0);
+    EXPECT_EQ(deletions, 0);
+    EXPECT_EQ(registry.find("x"), resource);
+}
+
+TEST(ResourceRegistry, NullResourcesAreIgnored) {
+    ResourceRegistry registry;
+    registry.add(nullptr);
+    registry.addRef(nullptr);
+    registry.release(nullptr);
+    EXPECT_EQ(registry.size(), 0u);
+}
+
+TEST(ResourceRegistry, ClearDeletesEveryResourceAndEmptiesTheList) {
+    int deletions = 0;
+    ResourceRegistry registry;
+    registry.add(new CountedResource("a", &deletions));
+    registry.add(new CountedResource("b", &deletions));
+    registry.clear();
+    EXPECT_EQ(deletions, 2);
+    EXPECT_EQ(registry.size(), 0u);
+    EXPECT_EQ(registry.find("a"), nullptr);
+}
+
+TEST(ResourceRegistry, DestructionDeletesWhatIsStillListed) {
+    int deletions = 0;
+    {
+        ResourceRegistry registry;
+        registry.add(new CountedResource("a", &deletions));
+    }
+    EXPECT_EQ(deletions, 1);
+}
+
+}  // namespace
+}  // namespace arvel
