@@ -2,6 +2,7 @@
 // the interface's integer codes translated into OpenGL calls, with each optional
 // feature degrading to a no-op (or its neutral result) where the context lacks it.
 #include <cstddef>
+#include <new>
 #include <vector>
 
 #include "varnet/Context.h"
@@ -290,9 +291,17 @@ bool dOcclusionCulling() { return queryApi().kind != QueryApi::kNone; }
 DOcclusionQueries* dGenOcclusionQueries(int count) {
     const QueryApi api = queryApi();
     if (api.kind == QueryApi::kNone || count < 0) return nullptr;
-    auto* queries = new DOcclusionQueries;
-    queries->names.assign(static_cast<std::size_t>(count), 0);
-    queries->started.assign(static_cast<std::size_t>(count), 0);
+    // Out of memory for the names is "no queries", not an exception through the
+    // interface.
+    auto* queries = new (std::nothrow) DOcclusionQueries;
+    if (!queries) return nullptr;
+    try {
+        queries->names.assign(static_cast<std::size_t>(count), 0);
+        queries->started.assign(static_cast<std::size_t>(count), 0);
+    } catch (const std::bad_alloc&) {
+        delete queries;
+        return nullptr;
+    }
     if (count > 0) api.generate(count, queries->names.data());
     return queries;
 }

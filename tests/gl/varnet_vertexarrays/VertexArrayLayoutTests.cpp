@@ -22,6 +22,14 @@ protected:
         gDriver.dVARender(array, indices, 3, dcode::kPrimitiveTriangles, dcode::kIndexUnsignedInt);
     }
 
+    // Fetched at run time: opengl32 on Windows exports OpenGL 1.1 only.
+    static void clientActiveTexture(GLenum unit) {
+        using Select = void(APIENTRY*)(GLenum);
+        static const auto select =
+            reinterpret_cast<Select>(platform::glProcAddress("glClientActiveTexture"));
+        if (select) select(unit);
+    }
+
     // A client array's offset from the position array, its size and its stride.
     struct ClientArray {
         bool enabled = false;
@@ -41,13 +49,13 @@ protected:
     }
 
     static ClientArray texCoords(int unit) {
-        glClientActiveTexture(GL_TEXTURE0 + unit);
+        clientActiveTexture(GL_TEXTURE0 + unit);
         ClientArray a;
         a.enabled = glIsEnabled(GL_TEXTURE_COORD_ARRAY);
         a.offset = offsetOf(GL_TEXTURE_COORD_ARRAY_POINTER);
         glGetIntegerv(GL_TEXTURE_COORD_ARRAY_SIZE, &a.size);
         glGetIntegerv(GL_TEXTURE_COORD_ARRAY_STRIDE, &a.stride);
-        glClientActiveTexture(GL_TEXTURE0);
+        clientActiveTexture(GL_TEXTURE0);
         return a;
     }
 

@@ -72,8 +72,9 @@ protected:
 
     // Nothing a test does, bad input included, may leave an API error behind.
     void TearDown() override {
-        if (!IsSkipped() && gDriver.dError)
+        if (!IsSkipped() && gDriver.dError) {
             EXPECT_EQ(gDriver.dError(), 0) << "a graphics API error is pending";
+        }
         VarnetTest::TearDown();
     }
 
