@@ -70,6 +70,7 @@ bool RenderBatch::buildIndices(const BatchFace* const* faces, int faceCount) {
 }
 
 void RenderBatch::draw(DVertexArray* array) const {
+    if (!gDriver.dVARender) return;  // a plug-in may lack any drawing function
     gDriver.dVARender(array, indices.data(), static_cast<unsigned>(indices.size()),
                       dcode::kPrimitiveTriangles, dcode::kIndexUnsignedInt);
 }

@@ -250,7 +250,8 @@ TEST_F(RenderBatchTest, BatchIndicesAreTheCacheOrderOfTheFan) {
     for (size_t i = 0; i < grid.size(); i += 6) {
         // Each grid quad as one face: corners a, b, d, c.
         faces.add(&stone, {grid[i], grid[i + 1], grid[i + 2], grid[i + 5]});
-        fan.insert(fan.end(), {grid[i], grid[i + 1], grid[i + 2], grid[i], grid[i + 2], grid[i + 5]});
+        fan.insert(fan.end(),
+                   {grid[i], grid[i + 1], grid[i + 2], grid[i], grid[i + 2], grid[i + 5]});
     }
     Batches batches;
     ASSERT_TRUE(buildRenderBatches(faces.data(), faces.size(), batches));
