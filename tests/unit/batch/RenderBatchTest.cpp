@@ -63,7 +63,7 @@ protected:
     Material wood{nullptr, nullptr};
 };
 
-// --- acceptance ---
+// --- one batch ---
 
 TEST_F(RenderBatchTest, FreshBatchAcceptsAnyFaceAndTakesItsMaterial) {
     FaceList faces;
@@ -76,39 +76,6 @@ TEST_F(RenderBatchTest, FreshBatchAcceptsAnyFaceAndTakesItsMaterial) {
     EXPECT_EQ(batch.keyCount, 2);
     EXPECT_EQ(batch.keySet, (std::vector<int>{4, 5}));
     EXPECT_EQ(batch.faceCount, 1);
-}
-
-TEST_F(RenderBatchTest, FaceOfAnotherMaterialIsRefused) {
-    FaceList faces;
-    faces.add(&wood, {0, 1, 2});
-    faces.add(&stone, {0, 1, 2});
-    RenderBatch batch;
-    batch.addFace(faces[0]);
-    EXPECT_FALSE(batch.accepts(faces[1]));
-}
-
-TEST_F(RenderBatchTest, BoneListOfAnotherLengthIsRefused) {
-    FaceList faces;
-    faces.add(&wood, {0, 1, 2}, {1});
-    faces.add(&wood, {0, 1, 2}, {1, 2});
-    RenderBatch batch;
-    batch.addFace(faces[0]);
-    EXPECT_FALSE(batch.accepts(faces[1]));
-}
-
-TEST_F(RenderBatchTest, SixteenDistinctBonesFitAndASeventeenthDoesNot) {
-    FaceList faces;
-    for (int bone = 0; bone < 17; ++bone) faces.add(&wood, {0, 1, 2}, {bone});
-    RenderBatch batch;
-    for (int f = 0; f < 16; ++f) {
-        ASSERT_TRUE(batch.accepts(faces[f]));
-        batch.addFace(faces[f]);
-    }
-    EXPECT_FALSE(batch.accepts(faces[16]));
-    // A bone it already has costs nothing.
-    FaceList again;
-    again.add(&wood, {3, 4, 5}, {7});
-    EXPECT_TRUE(batch.accepts(again[0]));
 }
 
 // --- triangulation and drawing ---

@@ -108,11 +108,6 @@ TEST_F(VertexCacheTest, MatchesDirectOrderOnGridsInAnyTriangleOrder) {
     }
 }
 
-TEST_F(VertexCacheTest, MatchesDirectOrderOnALargeGrid) {
-    std::mt19937 random(5);
-    expectMatchesDirect(shuffledTriangles(gridTriangles(60, 40), random), "4800 triangles");
-}
-
 TEST_F(VertexCacheTest, VertexUsedByHundredsOfTrianglesIsOrderedLikeAnyOther) {
     // A fan of 350 triangles around vertex 0, plus a ring strip around it.
     std::vector<uint32_t> indices;
