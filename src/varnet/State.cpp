@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "varnet/Context.h"
 #include "varnet/EntryPoints.h"
 #include "varnet/Exports.h"
 #include "varnet/Extensions.h"
