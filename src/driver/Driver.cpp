@@ -49,12 +49,12 @@ bool bindDriver(const DriverSymbolLookup& lookup, DriverTable& table) {
     // checked once their group (positions 3 to 12) is bound.
     bool displayComplete = true;
     int position = 0;
-#define ARVEL_BIND(ret, name, params, args)                                     \
-    ++position;                                                                 \
-    if (position >= 3) {                                                        \
-        bindOne(table.name, lookup, #name);                                     \
-        if (!table.name && isRequired(#name)) displayComplete = false;          \
-        if (position == 12 && !displayComplete) return false;                   \
+#define ARVEL_BIND(ret, name, params, args)                            \
+    ++position;                                                        \
+    if (position >= 3) {                                               \
+        bindOne(table.name, lookup, #name);                            \
+        if (!table.name && isRequired(#name)) displayComplete = false; \
+        if (position == 12 && !displayComplete) return false;          \
     }
     ARVEL_DRIVER_FUNCTIONS(ARVEL_BIND)
 #undef ARVEL_BIND
@@ -65,7 +65,8 @@ bool loadDriver(const char* fileName) {
     platform::Library* library = platform::loadLibrary(fileName);
     if (!library) return false;
     gLibrary = library;
-    return bindDriver([library](const char* name) { return platform::getProcAddress(library, name); });
+    return bindDriver(
+        [library](const char* name) { return platform::getProcAddress(library, name); });
 }
 
 void* driverSymbol(const char* name) {

@@ -67,7 +67,8 @@ RenderTechnique* Material::obtainTechnique(const char* name) {
 }
 
 Texture* Material::obtainTexture(const char* name) {
-    Texture* texture = textureRegistry_ ? dynamic_cast<Texture*>(textureRegistry_->find(name)) : nullptr;
+    Texture* texture =
+        textureRegistry_ ? dynamic_cast<Texture*>(textureRegistry_->find(name)) : nullptr;
     if (!texture) {
         texture = new Texture(name, true, true, true);
         try {

@@ -267,8 +267,10 @@ void Pass::applyObject(const RenderContext& context) const {
         const float dy = static_cast<float>(context.scissorHeight) * 0.5f * (scissorScale - 1.0f);
         const int x = static_cast<int>(std::floor(static_cast<float>(context.scissorX) - dx));
         const int y = static_cast<int>(std::floor(static_cast<float>(context.scissorY) - dy));
-        const int w = static_cast<int>(std::ceil(static_cast<float>(context.scissorWidth) + 2 * dx));
-        const int h = static_cast<int>(std::ceil(static_cast<float>(context.scissorHeight) + 2 * dy));
+        const int w =
+            static_cast<int>(std::ceil(static_cast<float>(context.scissorWidth) + 2 * dx));
+        const int h =
+            static_cast<int>(std::ceil(static_cast<float>(context.scissorHeight) + 2 * dy));
         call(gDriver.dEnableScissor);
         call(gDriver.dScissor, x, y, w, h);
     } else {

@@ -29,8 +29,8 @@ public:
                                     name.c_str());
             text_ = static_cast<char*>(std::malloc(static_cast<size_t>(size) + 1));
             if (!text_)
-                throw new Exception(__LINE__, kSource, "Out of memory reading render technique: %s\n",
-                                    name.c_str());
+                throw new Exception(__LINE__, kSource,
+                                    "Out of memory reading render technique: %s\n", name.c_str());
             if (size > 0) fileRead(text_, 1, size, file);
             text_[size] = '\0';
         } catch (Exception*) {

@@ -37,8 +37,8 @@ struct Keyword {
 constexpr Keyword kComparisons[] = {{"never", 1},   {"always", 2}, {"less", 3},  {"lequal", 4},
                                     {"greater", 5}, {"gequal", 6}, {"equal", 7}, {"notequal", 8}};
 
-constexpr Keyword kStencilOperations[] = {{"keep", 1}, {"zero", 2},   {"replace", 3},
-                                          {"incr", 4}, {"decr", 5},   {"invert", 6},
+constexpr Keyword kStencilOperations[] = {{"keep", 1},      {"zero", 2},     {"replace", 3},
+                                          {"incr", 4},      {"decr", 5},     {"invert", 6},
                                           {"incr_wrap", 7}, {"decr_wrap", 8}};
 
 constexpr Keyword kSourceFactors[] = {{"zero", 0},      {"one", 1},
@@ -200,7 +200,8 @@ private:
 
     void compileTechniqueBlock(PassList& stage) {
         const char* token = next();
-        if (std::strcmp(token, "{") != 0) unexpected(__LINE__, token, ", must begin technique with {");
+        if (std::strcmp(token, "{") != 0)
+            unexpected(__LINE__, token, ", must begin technique with {");
         bool accepted = false;
         for (;;) {
             token = next();
@@ -218,7 +219,8 @@ private:
     // An implementation after the accepted one is not compiled, only balanced.
     void skipBlock() {
         const char* token = next();
-        if (std::strcmp(token, "{") != 0) unexpected(__LINE__, token, ", must begin technique with {");
+        if (std::strcmp(token, "{") != 0)
+            unexpected(__LINE__, token, ", must begin technique with {");
         int depth = 1;
         while (depth > 0) {
             token = next();
@@ -412,13 +414,12 @@ private:
     void compileTexture(Pass& pass) {
         const int unit = parser_.readInt();
         if (unit < 0 || unit >= Pass::kMaxTextureUnits)
-            fail(__LINE__, "RTCompiler: Error at line %d (%d) invalid textureunit", parser_.getLine(),
-                 parser_.getPosition());
+            fail(__LINE__, "RTCompiler: Error at line %d (%d) invalid textureunit",
+                 parser_.getLine(), parser_.getPosition());
         expectComma();
         const char* token = next();
         if (!parser_.isQuoted()) {
-            if (strncasecmp(token, "Texture", 7) != 0)
-                unexpectedTextureSource(token);
+            if (strncasecmp(token, "Texture", 7) != 0) unexpectedTextureSource(token);
             pass.setMaterialSlot(unit, plainInt(token + 7));
             return;
         }
@@ -498,7 +499,8 @@ private:
             if (std::strcmp(token, "[") == 0) {
                 parser_.readInt();
                 token = next();
-                if (std::strcmp(token, "]") != 0) unexpectedInShader(__LINE__, token, ", ] expected");
+                if (std::strcmp(token, "]") != 0)
+                    unexpectedInShader(__LINE__, token, ", ] expected");
                 token = next();
             }
             if (std::strcmp(token, "=") != 0) unexpectedInShader(__LINE__, token, ", = expected");
@@ -532,7 +534,8 @@ private:
             if (!pass.usable) break;
             auto query = reinterpret_cast<bool (*)()>(driverSymbol(("d" + feature).c_str()));
             RequiredFeature required;
-            required.enable = reinterpret_cast<DriverSwitch>(driverSymbol(("dEnable" + feature).c_str()));
+            required.enable =
+                reinterpret_cast<DriverSwitch>(driverSymbol(("dEnable" + feature).c_str()));
             required.disable =
                 reinterpret_cast<DriverSwitch>(driverSymbol(("dDisable" + feature).c_str()));
             pass.requiredFeatures.push_back(required);
@@ -545,7 +548,8 @@ private:
         const std::string function = "d" + word.substr(3);
         const char* token = next();
         if (std::strcmp(token, "(") != 0)
-            fail(__LINE__, "ERROR: token ( expected after extension function %.4096s\n", word.c_str());
+            fail(__LINE__, "ERROR: token ( expected after extension function %.4096s\n",
+                 word.c_str());
         ExtensionCall call;
         for (;;) {
             token = next();
@@ -556,7 +560,8 @@ private:
             token = next();
             if (std::strcmp(token, ")") == 0) break;
             if (std::strcmp(token, ",") != 0)
-                fail(__LINE__, "ERROR: Token , or ) expected for extension calls, got %.4096s\n", token);
+                fail(__LINE__, "ERROR: Token , or ) expected for extension calls, got %.4096s\n",
+                     token);
         }
         call.function = driverSymbol(function.c_str());
         if (call.function) {

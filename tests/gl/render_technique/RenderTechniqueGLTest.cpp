@@ -96,9 +96,10 @@ protected:
 constexpr int kCentre = VarnetTest::kSize / 2;
 
 TEST_F(TechniqueDrawing, PassDrawsItsFileTexture) {
-    RenderTechnique* technique = load("green.rt",
-                                      "Ambient { impl { Pass { DepthFunc always CullFace none\n"
-                                      "  Texture 0, \"green.tga\", FILTER_NEAREST & WRAP_CLAMP } } }\n");
+    RenderTechnique* technique =
+        load("green.rt",
+             "Ambient { impl { Pass { DepthFunc always CullFace none\n"
+             "  Texture 0, \"green.tga\", FILTER_NEAREST & WRAP_CLAMP } } }\n");
     ASSERT_NE(technique, nullptr);
     drawWithAmbientPasses(*technique);
     EXPECT_TRUE(colourAt(kCentre, kCentre, 0, 255, 0));
@@ -106,7 +107,8 @@ TEST_F(TechniqueDrawing, PassDrawsItsFileTexture) {
 
 TEST_F(TechniqueDrawing, SymbolicSlotDrawsTheMaterialsTexture) {
     RenderTechnique* technique =
-        load("slot.rt", "Ambient { impl { Pass { DepthFunc always CullFace none Texture 0, Texture1 } } }");
+        load("slot.rt",
+             "Ambient { impl { Pass { DepthFunc always CullFace none Texture 0, Texture1 } } }");
     ASSERT_NE(technique, nullptr);
     Material material(nullptr, nullptr);
     for (const char* name : {"red.tga", "blue.tga"}) {
@@ -120,24 +122,26 @@ TEST_F(TechniqueDrawing, SymbolicSlotDrawsTheMaterialsTexture) {
 
 TEST_F(TechniqueDrawing, SupportedRequirementsKeepTheFirstAlternative) {
     ASSERT_TRUE(gDriver.dDepthClamp()) << "the test display lacks depth clamping";
-    RenderTechnique* technique = load("clamp.rt",
-                                      "Ambient {\n"
-                                      "  impl { Pass { Requires DepthClamp CullFace none DepthFunc always\n"
-                                      "                Texture 0, \"green.tga\" } }\n"
-                                      "  impl { Pass { CullFace none DepthFunc always Texture 0, \"red.tga\" } }\n"
-                                      "}\n");
+    RenderTechnique* technique =
+        load("clamp.rt",
+             "Ambient {\n"
+             "  impl { Pass { Requires DepthClamp CullFace none DepthFunc always\n"
+             "                Texture 0, \"green.tga\" } }\n"
+             "  impl { Pass { CullFace none DepthFunc always Texture 0, \"red.tga\" } }\n"
+             "}\n");
     ASSERT_NE(technique, nullptr);
     drawWithAmbientPasses(*technique);
     EXPECT_TRUE(colourAt(kCentre, kCentre, 0, 255, 0));
 }
 
 TEST_F(TechniqueDrawing, UnsupportedRequirementFallsBackToTheNextAlternative) {
-    RenderTechnique* technique = load("fallback.rt",
-                                      "Ambient {\n"
-                                      "  impl { Pass { Requires TimeTravel CullFace none DepthFunc always\n"
-                                      "                Texture 0, \"green.tga\" } }\n"
-                                      "  impl { Pass { CullFace none DepthFunc always Texture 0, \"red.tga\" } }\n"
-                                      "}\n");
+    RenderTechnique* technique =
+        load("fallback.rt",
+             "Ambient {\n"
+             "  impl { Pass { Requires TimeTravel CullFace none DepthFunc always\n"
+             "                Texture 0, \"green.tga\" } }\n"
+             "  impl { Pass { CullFace none DepthFunc always Texture 0, \"red.tga\" } }\n"
+             "}\n");
     ASSERT_NE(technique, nullptr);
     drawWithAmbientPasses(*technique);
     EXPECT_TRUE(colourAt(kCentre, kCentre, 255, 0, 0));
@@ -168,12 +172,14 @@ TEST_F(TechniqueDrawing, VertexProgramReceivesTheLightDataBinding) {
 
 TEST_F(TechniqueDrawing, PixelShaderThatDoesNotCompileFallsBack) {
     folder.write("broken.fp", "this is not a shader");
-    folder.write("blue.fp", "#version 120\nvoid main() { gl_FragColor = vec4(0.0, 0.0, 1.0, 1.0); }\n");
-    RenderTechnique* technique = load("shaded.rt",
-                                      "Ambient {\n"
-                                      "  impl { Pass { CullFace none DepthFunc always TexShader broken.fp } }\n"
-                                      "  impl { Pass { CullFace none DepthFunc always TexShader blue.fp } }\n"
-                                      "}\n");
+    folder.write("blue.fp",
+                 "#version 120\nvoid main() { gl_FragColor = vec4(0.0, 0.0, 1.0, 1.0); }\n");
+    RenderTechnique* technique =
+        load("shaded.rt",
+             "Ambient {\n"
+             "  impl { Pass { CullFace none DepthFunc always TexShader broken.fp } }\n"
+             "  impl { Pass { CullFace none DepthFunc always TexShader blue.fp } }\n"
+             "}\n");
     ASSERT_NE(technique, nullptr);
     drawWithAmbientPasses(*technique);
     gDriver.dDisablePixelShader();
@@ -181,9 +187,10 @@ TEST_F(TechniqueDrawing, PixelShaderThatDoesNotCompileFallsBack) {
 }
 
 TEST_F(TechniqueDrawing, ScissorLimitsThePassToTheScaledRectangle) {
-    RenderTechnique* technique = load("scissor.rt",
-                                      "Ambient { impl { Pass { CullFace none DepthFunc always ScissorScale 2\n"
-                                      "  Texture 0, \"green.tga\" } } }\n");
+    RenderTechnique* technique =
+        load("scissor.rt",
+             "Ambient { impl { Pass { CullFace none DepthFunc always ScissorScale 2\n"
+             "  Texture 0, \"green.tga\" } } }\n");
     ASSERT_NE(technique, nullptr);
     context.setScissor(112, 112, 32, 32);  // doubled about its centre: 96 to 160
     drawWithAmbientPasses(*technique);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "TechniqueTestSupport.h"
 #include "fs/DataStream.h"
 #include "render/Material.h"
 #include "render/Texture.h"
-#include "TechniqueTestSupport.h"
 
 namespace arvel::test {
 namespace {
@@ -152,7 +152,8 @@ TEST_F(MaterialLoading, MaterialTexturesBindThroughTheTechniquesSlots) {
     driver.setResult("dRegisterTexture", fakeHandle<DTexture>(1));
     driver.clearCalls();
     material.technique()->ambientPasses()[0]->bindMaterialTextures(material.textures());
-    EXPECT_EQ(driver.callsTo({"dActivateTexture"}), (std::vector<std::string>{"dActivateTexture(ptr, 0, 0)"}));
+    EXPECT_EQ(driver.callsTo({"dActivateTexture"}),
+              (std::vector<std::string>{"dActivateTexture(ptr, 0, 0)"}));
 }
 
 }  // namespace

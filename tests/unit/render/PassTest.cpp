@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
+#include "TechniqueTestSupport.h"
 #include "render/Pass.h"
 #include "render/RenderContext.h"
 #include "render/Texture.h"
-#include "TechniqueTestSupport.h"
 
 namespace arvel::test {
 namespace {
@@ -62,40 +62,44 @@ TEST_F(PassRuntime, ApplyOfTheDefaultPassSetsEveryStateInOrder) {
     ASSERT_TRUE(technique) << error;
     only(*technique).apply();
     EXPECT_EQ(driver.calls(),
-              (Calls{"dDepthMask(1)", "dColorMask(1, 1, 1, 1)", "dDepthFunc(4)", "dEnableDepth()",
-                     "dDisableAlphaTest()", "dDisableBlend()", "dDisableOffset()", "dDisableStencil()",
-                     "dTextureUnits()", "dDisableTextureing(0)", "dTextureUnits()",
-                     "dDisableTextureing(1)", "dTextureUnits()", "dDisableTextureing(2)",
-                     "dTextureUnits()", "dDisableTextureing(3)", "dTextureUnits()",
-                     "dDisableVertexProgram()", "dDisablePixelShader()", "dEnableCull()",
-                     "dCullFace(4097)", "dVASetActiveAttribs(-1)"}));
+              (Calls{"dDepthMask(1)",          "dColorMask(1, 1, 1, 1)", "dDepthFunc(4)",
+                     "dEnableDepth()",         "dDisableAlphaTest()",    "dDisableBlend()",
+                     "dDisableOffset()",       "dDisableStencil()",      "dTextureUnits()",
+                     "dDisableTextureing(0)",  "dTextureUnits()",        "dDisableTextureing(1)",
+                     "dTextureUnits()",        "dDisableTextureing(2)",  "dTextureUnits()",
+                     "dDisableTextureing(3)",  "dTextureUnits()",        "dDisableVertexProgram()",
+                     "dDisablePixelShader()",  "dEnableCull()",          "dCullFace(4097)",
+                     "dVASetActiveAttribs(-1)"}));
 }
 
 TEST_F(PassRuntime, ApplyOfAFullPassSendsItsState) {
     auto technique = ready(
         "DepthMask false ColorMask true, false DepthFunc greater AlphaFunc gequal, 0.5 "
         "BlendFunc src_alpha, one DepthOffset 1.5, 2 StencilFunc notequal, 3, 255 "
-        "StencilOp zero, incr_wrap, decr CullFace front VertexShader { p.vp Attributes { normal tex0 } }");
+        "StencilOp zero, incr_wrap, decr CullFace front VertexShader { p.vp Attributes { normal "
+        "tex0 } }");
     // The vertex program is missing here, so the pass is unusable; compile it with one.
     EXPECT_FALSE(technique);
     programsBuild();
     technique = ready(
         "DepthMask false ColorMask true, false DepthFunc greater AlphaFunc gequal, 0.5 "
         "BlendFunc src_alpha, one DepthOffset 1.5, 2 StencilFunc notequal, 3, 255 "
-        "StencilOp zero, incr_wrap, decr CullFace front VertexShader { p.vp Attributes { normal tex0 } } "
+        "StencilOp zero, incr_wrap, decr CullFace front VertexShader { p.vp Attributes { normal "
+        "tex0 } } "
         "TexShader p.fp");
     ASSERT_TRUE(technique) << error;
     only(*technique).apply();
     EXPECT_EQ(driver.calls(),
-              (Calls{"dDepthMask(0)", "dColorMask(1, 1, 1, 0)", "dDepthFunc(5)", "dEnableDepth()",
-                     "dAlphaFunc(6, 0.5)", "dEnableAlphaTest()", "dBlendFunc(260)", "dEnableBlend()",
-                     "dPolygonOffset(1.5, 2)", "dEnableOffset()", "dEnableStencil()",
-                     "dStencilFunc(8, 3, 255)", "dStencilOp(2, 7, 5)", "dTextureUnits()",
-                     "dDisableTextureing(0)", "dTextureUnits()", "dDisableTextureing(1)",
-                     "dTextureUnits()", "dDisableTextureing(2)", "dTextureUnits()",
-                     "dDisableTextureing(3)", "dTextureUnits()", "dBindVertexProgram(ptr)",
-                     "dEnableVertexProgram()", "dEnablePixelShader()", "dBindPixelShader(ptr)",
-                     "dEnableCull()", "dCullFace(4096)", "dVASetActiveAttribs(258)"}));
+              (Calls{"dDepthMask(0)",         "dColorMask(1, 1, 1, 0)",  "dDepthFunc(5)",
+                     "dEnableDepth()",        "dAlphaFunc(6, 0.5)",      "dEnableAlphaTest()",
+                     "dBlendFunc(260)",       "dEnableBlend()",          "dPolygonOffset(1.5, 2)",
+                     "dEnableOffset()",       "dEnableStencil()",        "dStencilFunc(8, 3, 255)",
+                     "dStencilOp(2, 7, 5)",   "dTextureUnits()",         "dDisableTextureing(0)",
+                     "dTextureUnits()",       "dDisableTextureing(1)",   "dTextureUnits()",
+                     "dDisableTextureing(2)", "dTextureUnits()",         "dDisableTextureing(3)",
+                     "dTextureUnits()",       "dBindVertexProgram(ptr)", "dEnableVertexProgram()",
+                     "dEnablePixelShader()",  "dBindPixelShader(ptr)",   "dEnableCull()",
+                     "dCullFace(4096)",       "dVASetActiveAttribs(258)"}));
 }
 
 TEST_F(PassRuntime, DepthFunctionAlwaysSwitchesTheDepthTestOff) {
@@ -103,7 +107,8 @@ TEST_F(PassRuntime, DepthFunctionAlwaysSwitchesTheDepthTestOff) {
     ASSERT_TRUE(technique) << error;
     only(*technique).apply();
     EXPECT_EQ(driver.countOf("dDepthFunc"), 0);
-    EXPECT_EQ(driver.callsTo({"dDisableDepth", "dEnableDepth", "dDisableCull", "dEnableCull", "dCullFace"}),
+    EXPECT_EQ(driver.callsTo(
+                  {"dDisableDepth", "dEnableDepth", "dDisableCull", "dEnableCull", "dCullFace"}),
               (Calls{"dDisableDepth()", "dDisableCull()"}));
 }
 
@@ -112,8 +117,8 @@ TEST_F(PassRuntime, UnitsBeyondThePassAreDisabledUpToTheDeviceCount) {
     ASSERT_TRUE(technique) << error;
     only(*technique).apply();
     EXPECT_EQ(driver.callsTo({"dDisableTextureing", "dActivateTexture"}),
-              (Calls{"dDisableTextureing(0)", "dActivateTexture(null, 1, 0)", "dDisableTextureing(2)",
-                     "dDisableTextureing(3)"}));
+              (Calls{"dDisableTextureing(0)", "dActivateTexture(null, 1, 0)",
+                     "dDisableTextureing(2)", "dDisableTextureing(3)"}));
 }
 
 TEST_F(PassRuntime, LoadedFileTextureIsActivatedWithItsDriverHandle) {
@@ -161,8 +166,8 @@ TEST_F(PassRuntime, ApplyObjectLoadsTheMatricesAndSwitchesScissorAndOcclusionOff
     ASSERT_TRUE(technique) << error;
     RenderContext context;
     only(*technique).applyObject(context);
-    EXPECT_EQ(driver.calls(), (Calls{"dMatrixMode(1)", "dMatrix(ptr)", "dMatrixMode(2)", "dMatrix(ptr)",
-                                     "dDisableScissor()", "dDisableOcclusion()"}));
+    EXPECT_EQ(driver.calls(), (Calls{"dMatrixMode(1)", "dMatrix(ptr)", "dMatrixMode(2)",
+                                     "dMatrix(ptr)", "dDisableScissor()", "dDisableOcclusion()"}));
 }
 
 TEST_F(PassRuntime, ScissorScaleGrowsTheRectangleAboutItsCentre) {
@@ -183,7 +188,8 @@ TEST_F(PassRuntime, ScissorScaleOneKeepsAndTwoDoublesTheRectangle) {
     context.setScissor(10, 20, 30, 41);
     one->ambientPasses()[0]->applyObject(context);
     two->ambientPasses()[0]->applyObject(context);
-    EXPECT_EQ(driver.callsTo({"dScissor"}), (Calls{"dScissor(10, 20, 30, 41)", "dScissor(-5, -1, 60, 82)"}));
+    EXPECT_EQ(driver.callsTo({"dScissor"}),
+              (Calls{"dScissor(10, 20, 30, 41)", "dScissor(-5, -1, 60, 82)"}));
 }
 
 TEST_F(PassRuntime, ScissorIsOffWhenTheSettingIsOffOrTheRectangleCleared) {
@@ -209,9 +215,10 @@ TEST_F(PassRuntime, OcclusionQueryRunsOnlyWithFlagSettingAndQueryArray) {
     const Pass& pass = only(*technique);
     pass.applyObject(context);
     pass.endObject(context);
-    EXPECT_EQ(driver.callsTo({"dEnableOcclusion", "dDisableOcclusion", "dBeginOcclusionQuery",
-                              "dEndOcclusionQuery"}),
-              (Calls{"dEnableOcclusion()", "dBeginOcclusionQuery(7, ptr)", "dEndOcclusionQuery()"}));
+    EXPECT_EQ(
+        driver.callsTo({"dEnableOcclusion", "dDisableOcclusion", "dBeginOcclusionQuery",
+                        "dEndOcclusionQuery"}),
+        (Calls{"dEnableOcclusion()", "dBeginOcclusionQuery(7, ptr)", "dEndOcclusionQuery()"}));
 
     driver.clearCalls();
     plain->ambientPasses()[0]->applyObject(context);
@@ -243,7 +250,8 @@ protected:
     // The values uploaded for one binding name.
     std::vector<float> uploadOf(const char* binding) {
         gUploads.clear();
-        auto technique = ready(std::string("VertexShader { p.vp Constants { c = ") + binding + " } }");
+        auto technique =
+            ready(std::string("VertexShader { p.vp Constants { c = ") + binding + " } }");
         if (!technique) {
             ADD_FAILURE() << error;
             return {};
@@ -271,7 +279,8 @@ TEST_F(PassConstants, LightValues) {
     std::vector<float> data = uploadOf("LIGHT_DATA");
     ASSERT_EQ(data.size(), 4u);
     EXPECT_FLOAT_EQ(data[0], 0.002f);
-    EXPECT_EQ(std::vector<float>(data.begin() + 1, data.end()), (std::vector<float>{1, 0.5f, 0.25f}));
+    EXPECT_EQ(std::vector<float>(data.begin() + 1, data.end()),
+              (std::vector<float>{1, 0.5f, 0.25f}));
     EXPECT_EQ(uploadOf("LIGHT_AMBIENT"), (std::vector<float>{0.25f, 0.25f, 0.25f, 0.25f}));
 }
 
@@ -284,14 +293,17 @@ TEST_F(PassConstants, Matrices) {
     context.projection = Matrix4::scaling(2, 3, 4);
     context.modelView = Matrix4::translation(1, 1, 1);
     const Matrix4 product = multiply(context.projection, context.modelView);
-    EXPECT_EQ(uploadOf("MODELVIEW_MATRIX"), std::vector<float>(context.modelView.m, context.modelView.m + 16));
-    EXPECT_EQ(uploadOf("PROJECTION_MATRIX"), std::vector<float>(context.projection.m, context.projection.m + 16));
+    EXPECT_EQ(uploadOf("MODELVIEW_MATRIX"),
+              std::vector<float>(context.modelView.m, context.modelView.m + 16));
+    EXPECT_EQ(uploadOf("PROJECTION_MATRIX"),
+              std::vector<float>(context.projection.m, context.projection.m + 16));
     std::vector<float> mvp = uploadOf("MODELVIEW_PROJECTION");
     EXPECT_EQ(mvp, std::vector<float>(product.m, product.m + 16));
     // The model-view matrix goes first: the origin lands at (2, 3, 4).
     ASSERT_EQ(mvp.size(), 16u);
     EXPECT_EQ((std::vector<float>{mvp[12], mvp[13], mvp[14]}), (std::vector<float>{2, 3, 4}));
-    EXPECT_EQ(uploadOf("MODELWORLD_MATRIX"), std::vector<float>(objectMatrix.m, objectMatrix.m + 16));
+    EXPECT_EQ(uploadOf("MODELWORLD_MATRIX"),
+              std::vector<float>(objectMatrix.m, objectMatrix.m + 16));
 }
 
 TEST_F(PassConstants, BindingsWithoutUploadSendNothing) {
@@ -314,8 +326,9 @@ TEST_F(PassConstants, BoneValuesUseTheContextsBoneList) {
 TEST_F(PassConstants, ValuesNeedingWhatTheContextLacksAreNotUploaded) {
     RenderContext empty;
     context = empty;
-    for (const char* name : {"LIGHT_WORLDSPACE", "LIGHT_EYESPACE", "LIGHT_OBJECTSPACE", "LIGHT_DATA",
-                             "CAMERA_WORLDSPACE", "CAMERA_OBJECTSPACE", "MODELWORLD_MATRIX"})
+    for (const char* name :
+         {"LIGHT_WORLDSPACE", "LIGHT_EYESPACE", "LIGHT_OBJECTSPACE", "LIGHT_DATA",
+          "CAMERA_WORLDSPACE", "CAMERA_OBJECTSPACE", "MODELWORLD_MATRIX"})
         EXPECT_TRUE(uploadOf(name).empty()) << name;
     Matrix4 singular = Matrix4::scaling(0, 0, 0);
     context.setObject(nullptr, &singular);
@@ -324,7 +337,8 @@ TEST_F(PassConstants, ValuesNeedingWhatTheContextLacksAreNotUploaded) {
 }
 
 TEST_F(PassConstants, UploadsFollowTheMatricesScissorAndOcclusionInBindingOrder) {
-    auto technique = ready("VertexShader { p.vp Constants { a = LIGHT_AMBIENT b = CAMERA_WORLDSPACE } }");
+    auto technique =
+        ready("VertexShader { p.vp Constants { a = LIGHT_AMBIENT b = CAMERA_WORLDSPACE } }");
     ASSERT_TRUE(technique) << error;
     only(*technique).applyObject(context);
     ASSERT_EQ(gUploads.size(), 2u);
@@ -337,7 +351,8 @@ TEST_F(PassConstants, UploadsFollowTheMatricesScissorAndOcclusionInBindingOrder)
 TEST_F(PassRuntime, MaterialTexturesFillTheUnitsWithoutTexturesOfTheirOwn) {
     provide("own.tga", targaFile({.width = 1, .height = 1, .depth = 24}, bytes({0, 0, 0})));
     driver.setResult("dRegisterTexture", fakeHandle<DTexture>(5));
-    auto technique = ready("Texture 0, Texture1 Texture 1, \"own.tga\" Texture 1, Texture0 Texture 3, Texture7");
+    auto technique =
+        ready("Texture 0, Texture1 Texture 1, \"own.tga\" Texture 1, Texture0 Texture 3, Texture7");
     ASSERT_TRUE(technique) << error;
     Texture first("first.tga", true, true, true);
     Texture second("second.tga", true, true, true);
@@ -347,7 +362,8 @@ TEST_F(PassRuntime, MaterialTexturesFillTheUnitsWithoutTexturesOfTheirOwn) {
     only(*technique).bindMaterialTextures(list);
     // Unit 0 gets slot 1; unit 1 keeps its file; unit 2 has no slot; unit 3's slot 7 is
     // beyond the list and is skipped.
-    EXPECT_EQ(driver.callsTo({"dActivateTexture", "dDisableTextureing"}), (Calls{"dActivateTexture(ptr, 0, 0)"}));
+    EXPECT_EQ(driver.callsTo({"dActivateTexture", "dDisableTextureing"}),
+              (Calls{"dActivateTexture(ptr, 0, 0)"}));
     EXPECT_NE(second.handle(), nullptr);
     EXPECT_EQ(first.handle(), nullptr);
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "TechniqueTestSupport.h"
 #include "render/PixelShader.h"
 #include "render/Texture.h"
 #include "render/VertexProgram.h"
-#include "TechniqueTestSupport.h"
 
 namespace arvel::test {
 namespace {
@@ -138,14 +138,16 @@ TEST_F(Compiler, BlockStructureErrors) {
     };
     const Case cases[] = {
         {"Shadow { }", "RTCompiler: Error at line 0 (6) token Shadow unexpected"},
-        {"Ambient", "RTCompiler: Error at line 0 (8) token  unexpected, must begin technique with {"},
+        {"Ambient",
+         "RTCompiler: Error at line 0 (8) token  unexpected, must begin technique with {"},
         {"Ambient impl", "token impl unexpected, must begin technique with {"},
         {"Ambient { Pass", "token Pass unexpected"},
         {"Ambient { impl Pass", "token Pass unexpected, requires {"},
         {"Ambient { impl { CullFace", "token CullFace unexpected, requires pass"},
         {"Ambient { impl { Pass CullFace", "token CullFace unexpected, requires {"},
         {"Ambient { impl { Pass { } CullFace", "token CullFace unexpected, requires }"},
-        {"Ambient { impl { Pass { } } impl Pass", "token Pass unexpected, must begin technique with {"},
+        {"Ambient { impl { Pass { } } impl Pass",
+         "token Pass unexpected, must begin technique with {"},
         {"Ambient { impl { Pass { CullFace", "token  unexpected, front, back or none expected"},
         {"Ambient { impl { Pass { CullFace both } } }", "line 0 (37) token both unexpected"},
     };
@@ -176,17 +178,23 @@ TEST_F(Compiler, CommandArgumentErrors) {
         {"Texture 0, \"w.tga\", FILTER_CUBIC", "token FILTER_CUBIC unexpected"},
         {"Texture x, Texture0", "PARSER: Integer parsing failed"},
         {"ScissorScale big", "PARSER: FP parsing failed"},
-        {"VertexShader a.vp }", "RTCompiler:Error at line 0 (41) token a.vp unexpected, { expected"},
+        {"VertexShader a.vp }",
+         "RTCompiler:Error at line 0 (41) token a.vp unexpected, { expected"},
         {"VertexShader { a.vp Inputs }",
          "RTCompiler: Error at line 0 (50) token Inputs unexpected, shader command or } expected"},
-        {"VertexShader { a.vp Constants x }", "RTCompiler:Error at line 0 (55) token x unexpected, { expected"},
-        {"VertexShader { a.vp Constants { p [ 1 ) = LIGHT_DATA } }", "token ) unexpected, ] expected"},
-        {"VertexShader { a.vp Constants { p LIGHT_DATA } }", "token LIGHT_DATA unexpected, = expected"},
+        {"VertexShader { a.vp Constants x }",
+         "RTCompiler:Error at line 0 (55) token x unexpected, { expected"},
+        {"VertexShader { a.vp Constants { p [ 1 ) = LIGHT_DATA } }",
+         "token ) unexpected, ] expected"},
+        {"VertexShader { a.vp Constants { p LIGHT_DATA } }",
+         "token LIGHT_DATA unexpected, = expected"},
         {"VertexShader { a.vp Constants { p = LIGHT_COLOUR } }",
          "token LIGHT_COLOUR unexpected, constant binding type expected"},
-        {"VertexShader { a.vp Attributes { normal uv } }", "token uv unexpected, attribute definition expected"},
+        {"VertexShader { a.vp Attributes { normal uv } }",
+         "token uv unexpected, attribute definition expected"},
         {"VertexShader { a.vp Attributes normal }", "token normal unexpected, { expected"},
-        {"EXTEnableDepthClamp", "ERROR: token ( expected after extension function EXTEnableDepthClamp\n"},
+        {"EXTEnableDepthClamp",
+         "ERROR: token ( expected after extension function EXTEnableDepthClamp\n"},
         {"EXTStencilSide ( 1 2 )", "ERROR: Token , or ) expected for extension calls, got 2\n"},
     };
     for (const Case& c : cases) {
@@ -223,7 +231,8 @@ TEST_F(Compiler, CullFaceAndMasks) {
 }
 
 TEST_F(Compiler, ComparisonKeywordsGiveTheirCodes) {
-    const char* names[] = {"never", "always", "less", "lequal", "greater", "gequal", "equal", "NotEqual"};
+    const char* names[] = {"never",   "always", "less",  "lequal",
+                           "greater", "gequal", "equal", "NotEqual"};
     for (int code = 1; code <= 8; ++code) {
         auto technique = compilePass(std::string("DepthFunc ") + names[code - 1]);
         ASSERT_TRUE(technique) << error;
@@ -379,7 +388,8 @@ TEST_F(Compiler, TextureOptionsApplyLeftToRight) {
 }
 
 TEST_F(Compiler, TextureWithoutOptionsGetsTheDefaults) {
-    auto technique = compilePass("Texture 0, \"a.tga\" Texture 1, \"b.tga\", FILTER_NEAREST & FILTER_ANISO16");
+    auto technique =
+        compilePass("Texture 0, \"a.tga\" Texture 1, \"b.tga\", FILTER_NEAREST & FILTER_ANISO16");
     ASSERT_TRUE(technique) << error;
     EXPECT_EQ(only(*technique).textures[0]->filter(), 18);
     EXPECT_EQ(only(*technique).textures[0]->wrapS(), 2);
@@ -404,7 +414,8 @@ TEST_F(Compiler, TechniquesNamingOneTextureShareItAndKeepTheFirstOptions) {
 }
 
 TEST_F(Compiler, TextureWithoutRegistryKeepsTheTextureDefaults) {
-    auto technique = compilePass("Texture 0, \"wall.tga\", FILTER_NEAREST & WRAP_CLAMP & DONT_COMPRESS", false);
+    auto technique =
+        compilePass("Texture 0, \"wall.tga\", FILTER_NEAREST & WRAP_CLAMP & DONT_COMPRESS", false);
     ASSERT_TRUE(technique) << error;
     Texture* texture = only(*technique).textures[0];
     ASSERT_NE(texture, nullptr);
@@ -428,7 +439,8 @@ TEST_F(Compiler, TextureThatCannotBeStreamedIsReportedAndTheUnitLeftEmpty) {
     auto* throwing = new ThrowingSource();
     ASSERT_TRUE(fileSystem().mount(throwing, (folder.path().string() + "/").c_str()));
     std::unique_ptr<RenderTechnique> technique;
-    std::string boxes = boxesOf([&] { technique = compilePass("Texture 1, \"broken.tga\" CullFace none"); });
+    std::string boxes =
+        boxesOf([&] { technique = compilePass("Texture 1, \"broken.tga\" CullFace none"); });
     ASSERT_TRUE(technique) << error;
     EXPECT_TRUE(contains(boxes, "Error: could not load none material bound texture broken.tga\n"));
     EXPECT_TRUE(contains(boxes, "404"));
@@ -496,8 +508,8 @@ TEST_F(Compiler, ProgramThatDoesNotBuildMakesThePassUnusable) {
 
     // The file exists but the driver does not compile it (null handle).
     provide("bad.fp", "nonsense");
-    technique = compile(
-        "Ambient { impl { Pass { TexShader bad.fp } } impl { Pass { CullFace front } } }");
+    technique =
+        compile("Ambient { impl { Pass { TexShader bad.fp } } impl { Pass { CullFace front } } }");
     ASSERT_TRUE(technique) << error;
     EXPECT_EQ(technique->ambientPasses()[0]->cullMode, 1);
 }
@@ -535,10 +547,12 @@ TEST_F(Compiler, PassesNamingTheSameProgramFilesShareOneProgram) {
 TEST_F(Compiler, ProgramsWithoutRegistryBelongToTheirPass) {
     provide("a.vp", "a");
     driver.setResult("dRegisterVertexProgram", fakeHandle<DVertexProgram>(1));
-    auto technique = compile("Ambient { impl { Pass { VertexShader { a.vp } } Pass { VertexShader { a.vp } } } }",
-                             false);
+    auto technique = compile(
+        "Ambient { impl { Pass { VertexShader { a.vp } } Pass { VertexShader { a.vp } } } }",
+        false);
     ASSERT_TRUE(technique) << error;
-    EXPECT_NE(technique->ambientPasses()[0]->vertexProgram, technique->ambientPasses()[1]->vertexProgram);
+    EXPECT_NE(technique->ambientPasses()[0]->vertexProgram,
+              technique->ambientPasses()[1]->vertexProgram);
     technique.reset();
     EXPECT_EQ(driver.countOf("dDeleteVertexProgram"), 2);
 }
@@ -553,12 +567,16 @@ TEST(BindingNames, EveryNameHasItsCode) {
     EXPECT_EQ(RenderTechnique::bindingCode("MODELWORLD_MATRIX"), 0x24);
     EXPECT_EQ(RenderTechnique::bindingCode("SHADOW_PUSH_BACK"), 0x40);
     for (int n = 0; n < 8; ++n)
-        EXPECT_EQ(RenderTechnique::bindingCode(("TEXTURE_" + std::to_string(n) + "_SCALE").c_str()), 0x30 + n);
+        EXPECT_EQ(RenderTechnique::bindingCode(("TEXTURE_" + std::to_string(n) + "_SCALE").c_str()),
+                  0x30 + n);
     for (int n = 0; n < 16; ++n) {
         const std::string digits = std::to_string(n);
-        EXPECT_EQ(RenderTechnique::bindingCode(("CONST_BONE" + digits + "_MATRIX").c_str()), 0x100 + n);
-        EXPECT_EQ(RenderTechnique::bindingCode(("CONST_LIGHT_BONE" + digits + "_SPACE").c_str()), 0x200 + n);
-        EXPECT_EQ(RenderTechnique::bindingCode(("CONST_CAMERA_BONE" + digits + "_SPACE").c_str()), 0x300 + n);
+        EXPECT_EQ(RenderTechnique::bindingCode(("CONST_BONE" + digits + "_MATRIX").c_str()),
+                  0x100 + n);
+        EXPECT_EQ(RenderTechnique::bindingCode(("CONST_LIGHT_BONE" + digits + "_SPACE").c_str()),
+                  0x200 + n);
+        EXPECT_EQ(RenderTechnique::bindingCode(("CONST_CAMERA_BONE" + digits + "_SPACE").c_str()),
+                  0x300 + n);
     }
     EXPECT_EQ(RenderTechnique::bindingCode("CONST_BONE16_MATRIX"), -1);
     EXPECT_EQ(RenderTechnique::bindingCode("TEXTURE_8_SCALE"), -1);
@@ -599,7 +617,8 @@ TEST_F(Compiler, FeatureWithoutQueryIsUnsupported) {
 }
 
 TEST_F(Compiler, ExtensionCallStoresTheDriverFunctionAndArguments) {
-    auto technique = compilePass("EXTEnableDepthClamp() extStencilSide(4096) EXTScissor(1, 2, 3, 4)");
+    auto technique =
+        compilePass("EXTEnableDepthClamp() extStencilSide(4096) EXTScissor(1, 2, 3, 4)");
     ASSERT_TRUE(technique) << error;
     const Pass& pass = only(*technique);
     ASSERT_EQ(pass.extensionCalls.size(), 3u);
@@ -622,7 +641,8 @@ TEST_F(Compiler, ExtensionCallKeepsSixArgumentsAndDropsTheRest) {
 TEST_F(Compiler, MissingExtensionFunctionWarnsAndMakesThePassUnusable) {
     std::unique_ptr<RenderTechnique> technique;
     std::string boxes = boxesOf([&] {
-        technique = compile("Ambient { impl { Pass { EXTWarpDrive(9) } } impl { Pass { CullFace none } } }");
+        technique = compile(
+            "Ambient { impl { Pass { EXTWarpDrive(9) } } impl { Pass { CullFace none } } }");
     });
     ASSERT_TRUE(technique) << error;
     EXPECT_EQ(technique->ambientPasses()[0]->cullMode, 2);
@@ -632,7 +652,8 @@ TEST_F(Compiler, MissingExtensionFunctionWarnsAndMakesThePassUnusable) {
 // --- loading from files ----------------------------------------------------------------
 
 TEST_F(Compiler, LoadReadsTheFileNamedLikeTheTechnique) {
-    provide("simple.rt", "Ambient { impl { Pass { CullFace none } } }\nLight { impl { Pass { } } }\n");
+    provide("simple.rt",
+            "Ambient { impl { Pass { CullFace none } } }\nLight { impl { Pass { } } }\n");
     RenderTechnique technique("simple.rt", &programs, &textures);
     technique.load();
     ASSERT_EQ(technique.ambientPasses().size(), 1u);
