@@ -1,8 +1,8 @@
 #include "console/Console.h"
 
+#include <strings.h>
 #include <cstdio>
 #include <string>
-#include <strings.h>
 
 #include "core/ErrorReport.h"
 #include "core/Exception.h"

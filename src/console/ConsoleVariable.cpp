@@ -1,10 +1,10 @@
 #include "console/ConsoleVariable.h"
 
+#include <strings.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <strings.h>
 
 namespace arvel {
 
@@ -39,7 +39,9 @@ ConsoleVariable::ConsoleVariable(const char* name, double value, bool locked)
     : name(copyText(name)), locked(locked), number(value), text(formatNumber(value)) {}
 
 ConsoleVariable::ConsoleVariable(const char* name, const char* value, bool locked)
-    : name(copyText(name)), locked(locked), number(strtod(value ? value : "", nullptr)),
+    : name(copyText(name)),
+      locked(locked),
+      number(strtod(value ? value : "", nullptr)),
       text(copyText(value)) {}
 
 ConsoleVariable::~ConsoleVariable() {

@@ -209,8 +209,9 @@ int Parser::readInt() {
     errno = 0;
     long value = strtol(lookBuffer_, &end, 10);
     if (*end != '\0')
-        throw new Exception(__LINE__, kSource, "PARSER: Integer parsing failed on token %s (%d:%d)\n",
-                            lookBuffer_, position_, line_);
+        throw new Exception(__LINE__, kSource,
+                            "PARSER: Integer parsing failed on token %s (%d:%d)\n", lookBuffer_,
+                            position_, line_);
     // Out-of-range values saturate, as a 32-bit strtol would.
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
@@ -219,8 +220,9 @@ int Parser::readInt() {
 
 double Parser::readFloat() {
     if (!readNumber())
-        throw new Exception(__LINE__, kSource, "PARSER: FP parsing failed on (%d:%d), none value found\n",
-                            position_, line_);
+        throw new Exception(__LINE__, kSource,
+                            "PARSER: FP parsing failed on (%d:%d), none value found\n", position_,
+                            line_);
     if (lookBuffer_[0] == '\0') return 0.0;
 
     char* end = nullptr;

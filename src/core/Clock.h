@@ -6,7 +6,7 @@
 namespace arvel {
 
 struct FrameClock {
-    uint32_t tickMs = 0;      // the tick count of the current frame
+    uint32_t tickMs = 0;       // the tick count of the current frame
     float timeSeconds = 0.0f;  // tickMs * 0.001
 
     void set(uint32_t ms) {

@@ -22,8 +22,8 @@ bool formatAt(char* buffer, int offset, const char* format, va_list args) {
 
 // "(file:line): ", on a line of its own unless the inner text already ended one.
 int writeLocation(char* buffer, const char* file, int line, bool newLine) {
-    return snprintf(buffer, kWorkBufferSize, newLine ? "\n(%s:%d): " : "(%s:%d): ",
-                    file ? file : "", line);
+    return snprintf(buffer, kWorkBufferSize,
+                    newLine ? "\n(%s:%d): " : "(%s:%d): ", file ? file : "", line);
 }
 
 char* concatenate(const char* first, const char* second) {

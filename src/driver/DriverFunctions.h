@@ -6,6 +6,7 @@
 
 #include "driver/DriverTypes.h"
 
+// clang-format off
 #define ARVEL_DRIVER_FUNCTIONS(X)                                                                  \
     /* identification and errors */                                                                \
     X(int, dIdentifyDriver, (), ())                                                                \
@@ -184,6 +185,7 @@
     X(void, dRenderShadowVolume, (), ())                                                           \
     /* engine extension: reads the back buffer, rows bottom-up, 4 bytes RGBA a pixel */            \
     X(void, dReadPixels, (int x, int y, int width, int height, void* rgba), (x, y, width, height, rgba))
+// clang-format on
 
 namespace arvel {
 namespace detail {

@@ -1,9 +1,9 @@
 #include "fs/CommonFile.h"
 
+#include <sys/stat.h>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "core/Exception.h"
 
@@ -27,10 +27,14 @@ void toPlatformSeparators(char* path) {
 
 const char* stdioMode(int mode) {
     switch (mode) {
-        case kFileRead: return "rb";
-        case kFileWrite: return "wb";
-        case kFileReadWrite: return "r+b";
-        default: return nullptr;
+        case kFileRead:
+            return "rb";
+        case kFileWrite:
+            return "wb";
+        case kFileReadWrite:
+            return "r+b";
+        default:
+            return nullptr;
     }
 }
 

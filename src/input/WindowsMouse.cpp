@@ -39,8 +39,12 @@ void WindowsMouse::poll() {
         }
         if (result != MouseDevice::kEvent) return;
         switch (event.kind) {
-            case platform::MouseEvent::kMotionX: dx_ += event.value; break;
-            case platform::MouseEvent::kMotionY: dy_ += event.value; break;
+            case platform::MouseEvent::kMotionX:
+                dx_ += event.value;
+                break;
+            case platform::MouseEvent::kMotionY:
+                dy_ += event.value;
+                break;
             case platform::MouseEvent::kButton:
                 if (event.button >= 0 && event.button <= 2) {
                     const int32_t bit = 1 << event.button;

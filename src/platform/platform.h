@@ -70,7 +70,7 @@ void destroyWindow(Window* window);
 intptr_t defWindowProc(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 
 // Message loop.
-bool peekMessage();               // a message is waiting (not removed)
+bool peekMessage();                // a message is waiting (not removed)
 int getMessage(Message* message);  // waits; 0 once the quit message is taken
 void translateMessage(const Message* message);
 intptr_t dispatchMessage(const Message* message);
@@ -118,7 +118,7 @@ struct DisplayMode {
     int width = 0, height = 0, bits = 0, frequency = 0;
 };
 bool enumDisplayMode(int index, DisplayMode* mode);  // false past the last mode
-bool testDisplayMode(const DisplayMode& mode);        // could the display switch to it?
+bool testDisplayMode(const DisplayMode& mode);       // could the display switch to it?
 // Full screen in that mode on the window that holds the GL context.
 bool changeDisplayMode(const DisplayMode& mode);
 bool restoreDisplayMode();

@@ -41,8 +41,8 @@ void CameraView::setFieldOfView(float degrees) {
     float h = degrees * kHalfDegreesToRadians;
     float c = std::cos(h), s = std::sin(h);
     frustum_ = ViewVolume();
-    frustum_.sidePlanes = {Plane{{-c, 0, -s, 0}, 0}, Plane{{c, 0, -s, 0}, 0}, Plane{{0, -c, -s, 0}, 0},
-                           Plane{{0, c, -s, 0}, 0}};
+    frustum_.sidePlanes = {Plane{{-c, 0, -s, 0}, 0}, Plane{{c, 0, -s, 0}, 0},
+                           Plane{{0, -c, -s, 0}, 0}, Plane{{0, c, -s, 0}, 0}};
     // The window one unit ahead, where the planes pass (1 by 1 at 90 degrees).
     float e = std::tan(h);
     frustum_.corners = {{-e, -e, -1, 0}, {e, -e, -1, 0}, {e, e, -1, 0}, {-e, e, -1, 0}};
@@ -81,7 +81,8 @@ Matrix4 CameraView::cameraToWorld() const {
     // Transposed rotation, and the eye's own position as translation.
     Matrix4 inverse;
     for (int row = 0; row < 3; ++row)
-        for (int column = 0; column < 3; ++column) inverse.m[4 * column + row] = viewMatrix_.m[4 * row + column];
+        for (int column = 0; column < 3; ++column)
+            inverse.m[4 * column + row] = viewMatrix_.m[4 * row + column];
     inverse.m[12] = position.x;
     inverse.m[13] = position.y;
     inverse.m[14] = position.z;

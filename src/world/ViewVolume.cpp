@@ -43,7 +43,8 @@ int clipByPlane(const Plane& plane, const Vector4* in, int count, Vector4* out) 
     for (int i = 0; i < count; ++i) {
         const Vector4& current = in[i];
         float distance = plane.distance(current);
-        if ((previousDistance < 0.0f && distance > 0.0f) || (previousDistance > 0.0f && distance < 0.0f)) {
+        if ((previousDistance < 0.0f && distance > 0.0f) ||
+            (previousDistance > 0.0f && distance < 0.0f)) {
             float t = distance / (distance - previousDistance);
             out[written++] = *previous * t + current * (1.0f - t);
         }
@@ -61,8 +62,9 @@ constexpr int kMaxCorners = 1 << 20;
 
 // Clips the polygon by every plane in order. On kKept, *result points at the
 // surviving corners (scratch memory) and *resultCount says how many.
-ClipResult clipByPlanes(ZoneScratch& scratch, const std::vector<Plane>& planes, const Vector4* polygon,
-                        int count, const Vector4** result, int* resultCount) {
+ClipResult clipByPlanes(ZoneScratch& scratch, const std::vector<Plane>& planes,
+                        const Vector4* polygon, int count, const Vector4** result,
+                        int* resultCount) {
     if (!polygon || count < 3) return ClipResult::kGone;
     const Vector4* current = polygon;
     for (const Plane& plane : planes) {
@@ -115,16 +117,19 @@ ViewVolume ViewVolume::fromScreenRect(float x0, float x1, float y0, float y1, fl
     // corners pushed out to the depth.
     const float xs[4] = {x0, x1, x1, x0};
     const float ys[4] = {y0, y0, y1, y1};
-    for (int i = 0; i < 4; ++i) volume.corners.push_back({xs[i] * depth, ys[i] * depth, -depth, 0.0f});
+    for (int i = 0; i < 4; ++i)
+        volume.corners.push_back({xs[i] * depth, ys[i] * depth, -depth, 0.0f});
     return volume;
 }
 
-std::unique_ptr<ViewVolume> ViewVolume::clipByPortal(const Vector4& eye, const PortalPolygon& portal,
+std::unique_ptr<ViewVolume> ViewVolume::clipByPortal(const Vector4& eye,
+                                                     const PortalPolygon& portal,
                                                      PortalCap cap) const {
     ZoneScratch scratch;
     const Vector4* clipped = nullptr;
     int count = 0;
-    ClipResult result = clipByPlanes(scratch, planes_, portal.corners, portal.count, &clipped, &count);
+    ClipResult result =
+        clipByPlanes(scratch, planes_, portal.corners, portal.count, &clipped, &count);
     if (result == ClipResult::kGone) return nullptr;
     if (result == ClipResult::kNoScratch) {
         // Cannot narrow: let the walk go on with the whole volume rather than lose
@@ -146,7 +151,8 @@ std::unique_ptr<ViewVolume> ViewVolume::clipByPortal(const Vector4& eye, const P
         const Vector4& current = clipped[i];
         // Counter-clockwise corners seen from the front; turn each plane to the
         // opening so the volume stays inside-positive whatever the winding.
-        Plane side = front ? Plane::fromPoints(eye, current, previous) : Plane::fromPoints(eye, previous, current);
+        Plane side = front ? Plane::fromPoints(eye, current, previous)
+                           : Plane::fromPoints(eye, previous, current);
         if (side.distance(centre) < 0.0f) side = side.negated();
         volume->sidePlanes.push_back(side);
     }

@@ -46,12 +46,12 @@ void* target(const char* name) {
 
 }  // namespace
 
-#define COUNTING_FORWARD(ret, name, params, args)                        \
-    COUNTING_EXPORT ret name params {                                    \
-        ++counts().byName[#name];                                        \
+#define COUNTING_FORWARD(ret, name, params, args)                          \
+    COUNTING_EXPORT ret name params {                                      \
+        ++counts().byName[#name];                                          \
         static auto real = reinterpret_cast<ret(*) params>(target(#name)); \
-        if (!real) std::abort();                                         \
-        return real args;                                                \
+        if (!real) std::abort();                                           \
+        return real args;                                                  \
     }
 ARVEL_DRIVER_FUNCTIONS(COUNTING_FORWARD)
 ARVEL_DRIVER_UNBOUND(COUNTING_FORWARD)

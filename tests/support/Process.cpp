@@ -1,14 +1,14 @@
 #include "support/Process.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace arvel::test {
 

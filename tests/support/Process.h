@@ -2,16 +2,16 @@
 // environment variables, its output captured, stopped if it outlives a time limit.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace arvel::test {
 
 struct ProcessResult {
-    int exitCode = -1;     // the exit status, or -1 when killed or crashed
-    int signal = 0;        // the signal that ended it, if any
+    int exitCode = -1;  // the exit status, or -1 when killed or crashed
+    int signal = 0;     // the signal that ended it, if any
     bool timedOut = false;
     std::string out, err;
 };

@@ -28,7 +28,8 @@ void BoundingBox::intersect(const BoundingBox& other) {
 std::array<Vector4, 8> BoundingBox::corners() const {
     std::array<Vector4, 8> points;
     for (int i = 0; i < 8; ++i)
-        points[i] = {(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z, 0.0f};
+        points[i] = {(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z,
+                     0.0f};
     return points;
 }
 
@@ -54,7 +55,8 @@ bool BoundingBox::contains(const Vector4& p) const {
 
 Vector4 BoundingBox::closestPoint(const Vector4& p) const {
     Vector4 q = p;
-    for (int axis = 0; axis < 3; ++axis) q[axis] = std::clamp(p[axis], min[axis], std::max(min[axis], max[axis]));
+    for (int axis = 0; axis < 3; ++axis)
+        q[axis] = std::clamp(p[axis], min[axis], std::max(min[axis], max[axis]));
     return q;
 }
 
@@ -84,7 +86,8 @@ bool project(const Vector4& clip, Vector4& out) {
 
 BoundingBox BoundingBox::screenRect(const Matrix4& projection) const {
     if (isEmpty()) return BoundingBox();
-    if (contains(Vector4{})) return BoundingBox({-1.0f, -1.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 0.0f, 0.0f});
+    if (contains(Vector4{}))
+        return BoundingBox({-1.0f, -1.0f, 0.0f, 0.0f}, {1.0f, 1.0f, 0.0f, 0.0f});
 
     std::array<Vector4, 8> clip = corners();
     float nearSide[8];  // >= 0 on the visible side of the near plane (z >= -w)

@@ -25,7 +25,9 @@ struct Vector4 {
         return {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
     }
     friend Vector4 operator-(const Vector4& a) { return {-a.x, -a.y, -a.z, -a.w}; }
-    friend Vector4 operator*(const Vector4& a, float s) { return {a.x * s, a.y * s, a.z * s, a.w * s}; }
+    friend Vector4 operator*(const Vector4& a, float s) {
+        return {a.x * s, a.y * s, a.z * s, a.w * s};
+    }
     friend Vector4 operator*(float s, const Vector4& a) { return a * s; }
     friend bool operator==(const Vector4&, const Vector4&) = default;
 };

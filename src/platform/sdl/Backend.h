@@ -20,8 +20,8 @@ struct Window {
     WindowStyle style = kWindowNormal;
     int x = 0, y = 0, width = 0, height = 0;
     bool visible = false;
-    bool active = false;      // activation last reported to the procedure
-    bool opengl = false;      // made with a GL-capable visual
+    bool active = false;  // activation last reported to the procedure
+    bool opengl = false;  // made with a GL-capable visual
     int depthBits = 0, stencilBits = 0;
 };
 

@@ -39,7 +39,8 @@ bool testDisplayMode(const DisplayMode& mode) {
             candidate.bits != mode.bits)
             continue;
         // Frequency 0 means the display's default.
-        if (mode.frequency == 0 || candidate.frequency == 0 || candidate.frequency == mode.frequency)
+        if (mode.frequency == 0 || candidate.frequency == 0 ||
+            candidate.frequency == mode.frequency)
             return true;
     }
     return false;
@@ -55,8 +56,8 @@ bool changeDisplayMode(const DisplayMode& mode) {
     wanted.refresh_rate = mode.frequency;
     SDL_DisplayMode current{};
     const bool already = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0 &&
-                         SDL_GetWindowDisplayMode(window, &current) == 0 &&
-                         current.w == wanted.w && current.h == wanted.h &&
+                         SDL_GetWindowDisplayMode(window, &current) == 0 && current.w == wanted.w &&
+                         current.h == wanted.h &&
                          (wanted.refresh_rate == 0 || current.refresh_rate == wanted.refresh_rate);
     // Each activation asks again; switching anew would bounce focus and activation.
     if (already) return true;
@@ -67,8 +68,7 @@ bool changeDisplayMode(const DisplayMode& mode) {
 bool restoreDisplayMode() {
     if (!sdl::videoReady()) return true;
     SDL_Window* window = fullScreenWindow();
-    if (window == nullptr || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0)
-        return true;
+    if (window == nullptr || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) return true;
     return SDL_SetWindowFullscreen(window, 0) == 0;
 }
 

@@ -26,12 +26,18 @@ void pushMouse(MouseEvent::Kind kind, int value, int button) {
 
 int mouseButtonIndex(Uint8 button) {
     switch (button) {
-    case SDL_BUTTON_LEFT: return 0;
-    case SDL_BUTTON_RIGHT: return 1;
-    case SDL_BUTTON_MIDDLE: return 2;
-    case SDL_BUTTON_X1: return 3;
-    case SDL_BUTTON_X2: return 4;
-    default: return -1;
+        case SDL_BUTTON_LEFT:
+            return 0;
+        case SDL_BUTTON_RIGHT:
+            return 1;
+        case SDL_BUTTON_MIDDLE:
+            return 2;
+        case SDL_BUTTON_X1:
+            return 3;
+        case SDL_BUTTON_X2:
+            return 4;
+        default:
+            return -1;
     }
 }
 
@@ -47,69 +53,112 @@ int virtualKeyFromScancode(int scancode) {
     if (scancode >= SDL_SCANCODE_KP_1 && scancode <= SDL_SCANCODE_KP_9)
         return 0x61 + (scancode - SDL_SCANCODE_KP_1);
     switch (scancode) {
-    case SDL_SCANCODE_0: return '0';
-    case SDL_SCANCODE_KP_0: return 0x60;
-    case SDL_SCANCODE_RETURN:
-    case SDL_SCANCODE_KP_ENTER: return kVkReturn;
-    case SDL_SCANCODE_ESCAPE: return kVkEscape;
-    case SDL_SCANCODE_BACKSPACE: return kVkBack;
-    case SDL_SCANCODE_TAB: return kVkTab;
-    case SDL_SCANCODE_SPACE: return kVkSpace;
-    case SDL_SCANCODE_LSHIFT:
-    case SDL_SCANCODE_RSHIFT: return kVkShift;
-    case SDL_SCANCODE_LCTRL:
-    case SDL_SCANCODE_RCTRL: return kVkControl;
-    case SDL_SCANCODE_LALT:
-    case SDL_SCANCODE_RALT: return kVkMenu;
-    case SDL_SCANCODE_PAUSE: return 0x13;
-    case SDL_SCANCODE_CAPSLOCK: return 0x14;
-    case SDL_SCANCODE_PAGEUP: return 0x21;
-    case SDL_SCANCODE_PAGEDOWN: return 0x22;
-    case SDL_SCANCODE_END: return 0x23;
-    case SDL_SCANCODE_HOME: return 0x24;
-    case SDL_SCANCODE_LEFT: return kVkLeft;
-    case SDL_SCANCODE_UP: return kVkUp;
-    case SDL_SCANCODE_RIGHT: return kVkRight;
-    case SDL_SCANCODE_DOWN: return kVkDown;
-    case SDL_SCANCODE_PRINTSCREEN: return 0x2C;
-    case SDL_SCANCODE_INSERT: return 0x2D;
-    case SDL_SCANCODE_DELETE: return 0x2E;
-    case SDL_SCANCODE_KP_MULTIPLY: return 0x6A;
-    case SDL_SCANCODE_KP_PLUS: return 0x6B;
-    case SDL_SCANCODE_KP_MINUS: return 0x6D;
-    case SDL_SCANCODE_KP_PERIOD: return 0x6E;
-    case SDL_SCANCODE_KP_DIVIDE: return 0x6F;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return 0x90;
-    case SDL_SCANCODE_SCROLLLOCK: return 0x91;
-    case SDL_SCANCODE_SEMICOLON: return 0xBA;
-    case SDL_SCANCODE_EQUALS: return 0xBB;
-    case SDL_SCANCODE_COMMA: return 0xBC;
-    case SDL_SCANCODE_MINUS: return 0xBD;
-    case SDL_SCANCODE_PERIOD: return 0xBE;
-    case SDL_SCANCODE_SLASH: return 0xBF;
-    case SDL_SCANCODE_GRAVE: return 0xC0;
-    case SDL_SCANCODE_LEFTBRACKET: return 0xDB;
-    case SDL_SCANCODE_BACKSLASH: return 0xDC;
-    case SDL_SCANCODE_RIGHTBRACKET: return 0xDD;
-    case SDL_SCANCODE_APOSTROPHE: return 0xDE;
-    default: return 0;
+        case SDL_SCANCODE_0:
+            return '0';
+        case SDL_SCANCODE_KP_0:
+            return 0x60;
+        case SDL_SCANCODE_RETURN:
+        case SDL_SCANCODE_KP_ENTER:
+            return kVkReturn;
+        case SDL_SCANCODE_ESCAPE:
+            return kVkEscape;
+        case SDL_SCANCODE_BACKSPACE:
+            return kVkBack;
+        case SDL_SCANCODE_TAB:
+            return kVkTab;
+        case SDL_SCANCODE_SPACE:
+            return kVkSpace;
+        case SDL_SCANCODE_LSHIFT:
+        case SDL_SCANCODE_RSHIFT:
+            return kVkShift;
+        case SDL_SCANCODE_LCTRL:
+        case SDL_SCANCODE_RCTRL:
+            return kVkControl;
+        case SDL_SCANCODE_LALT:
+        case SDL_SCANCODE_RALT:
+            return kVkMenu;
+        case SDL_SCANCODE_PAUSE:
+            return 0x13;
+        case SDL_SCANCODE_CAPSLOCK:
+            return 0x14;
+        case SDL_SCANCODE_PAGEUP:
+            return 0x21;
+        case SDL_SCANCODE_PAGEDOWN:
+            return 0x22;
+        case SDL_SCANCODE_END:
+            return 0x23;
+        case SDL_SCANCODE_HOME:
+            return 0x24;
+        case SDL_SCANCODE_LEFT:
+            return kVkLeft;
+        case SDL_SCANCODE_UP:
+            return kVkUp;
+        case SDL_SCANCODE_RIGHT:
+            return kVkRight;
+        case SDL_SCANCODE_DOWN:
+            return kVkDown;
+        case SDL_SCANCODE_PRINTSCREEN:
+            return 0x2C;
+        case SDL_SCANCODE_INSERT:
+            return 0x2D;
+        case SDL_SCANCODE_DELETE:
+            return 0x2E;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return 0x6A;
+        case SDL_SCANCODE_KP_PLUS:
+            return 0x6B;
+        case SDL_SCANCODE_KP_MINUS:
+            return 0x6D;
+        case SDL_SCANCODE_KP_PERIOD:
+            return 0x6E;
+        case SDL_SCANCODE_KP_DIVIDE:
+            return 0x6F;
+        case SDL_SCANCODE_NUMLOCKCLEAR:
+            return 0x90;
+        case SDL_SCANCODE_SCROLLLOCK:
+            return 0x91;
+        case SDL_SCANCODE_SEMICOLON:
+            return 0xBA;
+        case SDL_SCANCODE_EQUALS:
+            return 0xBB;
+        case SDL_SCANCODE_COMMA:
+            return 0xBC;
+        case SDL_SCANCODE_MINUS:
+            return 0xBD;
+        case SDL_SCANCODE_PERIOD:
+            return 0xBE;
+        case SDL_SCANCODE_SLASH:
+            return 0xBF;
+        case SDL_SCANCODE_GRAVE:
+            return 0xC0;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return 0xDB;
+        case SDL_SCANCODE_BACKSLASH:
+            return 0xDC;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return 0xDD;
+        case SDL_SCANCODE_APOSTROPHE:
+            return 0xDE;
+        default:
+            return 0;
     }
 }
 
 bool captureMouseEvent(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_MOUSEMOTION:
-        if (event.motion.xrel != 0) pushMouse(MouseEvent::kMotionX, event.motion.xrel, 0);
-        if (event.motion.yrel != 0) pushMouse(MouseEvent::kMotionY, event.motion.yrel, 0);
-        return true;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        const int button = mouseButtonIndex(event.button.button);
-        if (button >= 0)
-            pushMouse(MouseEvent::kButton, event.type == SDL_MOUSEBUTTONDOWN ? 1 : 0, button);
-        return true;
-    }
-    default: return false;
+        case SDL_MOUSEMOTION:
+            if (event.motion.xrel != 0) pushMouse(MouseEvent::kMotionX, event.motion.xrel, 0);
+            if (event.motion.yrel != 0) pushMouse(MouseEvent::kMotionY, event.motion.yrel, 0);
+            return true;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            const int button = mouseButtonIndex(event.button.button);
+            if (button >= 0)
+                pushMouse(MouseEvent::kButton, event.type == SDL_MOUSEBUTTONDOWN ? 1 : 0, button);
+            return true;
+        }
+        default:
+            return false;
     }
 }
 
@@ -128,13 +177,26 @@ void getKeyboardState(uint8_t state[256]) {
         if (key != 0) state[key] |= 0x80;
         // The sided codes of the modifiers, as the system keeps them too.
         switch (scancode) {
-        case SDL_SCANCODE_LSHIFT: state[0xA0] |= 0x80; break;
-        case SDL_SCANCODE_RSHIFT: state[0xA1] |= 0x80; break;
-        case SDL_SCANCODE_LCTRL: state[0xA2] |= 0x80; break;
-        case SDL_SCANCODE_RCTRL: state[0xA3] |= 0x80; break;
-        case SDL_SCANCODE_LALT: state[0xA4] |= 0x80; break;
-        case SDL_SCANCODE_RALT: state[0xA5] |= 0x80; break;
-        default: break;
+            case SDL_SCANCODE_LSHIFT:
+                state[0xA0] |= 0x80;
+                break;
+            case SDL_SCANCODE_RSHIFT:
+                state[0xA1] |= 0x80;
+                break;
+            case SDL_SCANCODE_LCTRL:
+                state[0xA2] |= 0x80;
+                break;
+            case SDL_SCANCODE_RCTRL:
+                state[0xA3] |= 0x80;
+                break;
+            case SDL_SCANCODE_LALT:
+                state[0xA4] |= 0x80;
+                break;
+            case SDL_SCANCODE_RALT:
+                state[0xA5] |= 0x80;
+                break;
+            default:
+                break;
         }
     }
     const Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);

@@ -36,19 +36,26 @@ void translateWindowEvent(const SDL_WindowEvent& event) {
     Window* window = windowFromId(event.windowID);
     if (window == nullptr) return;
     switch (event.event) {
-    case SDL_WINDOWEVENT_FOCUS_GAINED: setActivation(window, true); break;
-    case SDL_WINDOWEVENT_FOCUS_LOST: setActivation(window, false); break;
-    case SDL_WINDOWEVENT_CLOSE: post(window, kMsgClose, 0, 0); break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-        window->width = event.data1;
-        window->height = event.data2;
-        post(window, kMsgSize, 0, packSize(event.data1, event.data2));
-        break;
-    case SDL_WINDOWEVENT_MOVED:
-        window->x = event.data1;
-        window->y = event.data2;
-        break;
-    default: break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            setActivation(window, true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            setActivation(window, false);
+            break;
+        case SDL_WINDOWEVENT_CLOSE:
+            post(window, kMsgClose, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            window->width = event.data1;
+            window->height = event.data2;
+            post(window, kMsgSize, 0, packSize(event.data1, event.data2));
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            window->x = event.data1;
+            window->y = event.data2;
+            break;
+        default:
+            break;
     }
 }
 
@@ -66,19 +73,24 @@ void translateKey(const SDL_KeyboardEvent& event) {
 void translate(const SDL_Event& event) {
     if (captureMouseEvent(event)) return;
     switch (event.type) {
-    case SDL_WINDOWEVENT: translateWindowEvent(event.window); break;
-    case SDL_KEYDOWN: translateKey(event.key); break;
-    case SDL_QUIT: {
-        // An interrupt or terminate signal: close the program the way the user would.
-        Window* window = firstLiveWindow();
-        if (window != nullptr) {
-            post(window, kMsgClose, 0, 0);
-        } else {
-            post(nullptr, kMsgQuit, 0, 0);
+        case SDL_WINDOWEVENT:
+            translateWindowEvent(event.window);
+            break;
+        case SDL_KEYDOWN:
+            translateKey(event.key);
+            break;
+        case SDL_QUIT: {
+            // An interrupt or terminate signal: close the program the way the user would.
+            Window* window = firstLiveWindow();
+            if (window != nullptr) {
+                post(window, kMsgClose, 0, 0);
+            } else {
+                post(nullptr, kMsgQuit, 0, 0);
+            }
+            break;
         }
-        break;
-    }
-    default: break;  // nothing a window procedure hears about
+        default:
+            break;  // nothing a window procedure hears about
     }
 }
 

@@ -20,8 +20,8 @@ bool createSdlWindow(Window* window, bool opengl) {
     Uint32 flags = window->visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     if (window->style == kWindowPopup) flags |= SDL_WINDOW_BORDERLESS;
     if (opengl) flags |= SDL_WINDOW_OPENGL;
-    SDL_Window* made = SDL_CreateWindow(window->title.c_str(), window->x, window->y,
-                                        window->width, window->height, flags);
+    SDL_Window* made = SDL_CreateWindow(window->title.c_str(), window->x, window->y, window->width,
+                                        window->height, flags);
     if (made == nullptr) return false;
     if (window->sdl != nullptr) SDL_DestroyWindow(window->sdl);
     window->sdl = made;

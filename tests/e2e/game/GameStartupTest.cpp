@@ -20,7 +20,8 @@ using test::TempDir;
 class GameRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
     }
 
     std::unique_ptr<Process> start(const std::string& autoexec) {
@@ -46,7 +47,8 @@ protected:
 };
 
 TEST_F(GameRun, PresentsTheRequestedFramesThroughTheDriverAndExitsCleanly) {
-    auto game = start("scr_fullscreen false\ndbg_quit_frame 60\ngfx_driver \"CountingDriver.drv\"\n");
+    auto game =
+        start("scr_fullscreen false\ndbg_quit_frame 60\ngfx_driver \"CountingDriver.drv\"\n");
     ProcessResult result = game->wait(60);
     ASSERT_FALSE(result.timedOut) << result.err;
     EXPECT_EQ(result.exitCode, 0) << result.err;

@@ -22,13 +22,13 @@ struct CameraPlace {
 class GameInput : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
         dir_.write("autoexec.cfg",
                    "scr_fullscreen false\ndbg_camera \"0 0 0 0 0 0\"\ndbg_print_camera true\n");
-        game_ = std::make_unique<Process>(std::vector<std::string>{ARVEL_BIN_DIR "/game"},
-                                          dir_.path().string(),
-                                          std::vector<std::pair<std::string, std::string>>{
-                                              {"ARVEL_NO_DIALOGS", "1"}});
+        game_ = std::make_unique<Process>(
+            std::vector<std::string>{ARVEL_BIN_DIR "/game"}, dir_.path().string(),
+            std::vector<std::pair<std::string, std::string>>{{"ARVEL_NO_DIALOGS", "1"}});
         bool found = false;
         for (int i = 0; i < 100 && !found; ++i) {
             found = xdotool("search --name '^Arvel$'");

@@ -122,7 +122,8 @@ TEST_F(ConsoleTest, ExecuteFileReportsAMissingFile) {
 }
 
 TEST_F(ConsoleTest, ExecuteFileRunsEveryLineIncludingALastOneWithoutNewline) {
-    provide("autoexec.cfg", "# settings\r\nscr_width 1024\r\nscr_bpp 16 ; gfx_wireframe true\n\nscr_height 768");
+    provide("autoexec.cfg",
+            "# settings\r\nscr_width 1024\r\nscr_bpp 16 ; gfx_wireframe true\n\nscr_height 768");
     EXPECT_TRUE(console.executeFile("autoexec.cfg"));
     EXPECT_DOUBLE_EQ(s.scrWidth.number, 1024.0);
     EXPECT_DOUBLE_EQ(s.scrBpp.number, 16.0);
@@ -134,7 +135,8 @@ TEST_F(ConsoleTest, StatementDoesNotRunAcrossLines) {
     provide("autoexec.cfg", "scr_width\n800\n");
     ::testing::internal::CaptureStderr();
     EXPECT_TRUE(console.executeFile("autoexec.cfg"));
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Printout: 640.000000"), std::string::npos);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Printout: 640.000000"),
+              std::string::npos);
     EXPECT_DOUBLE_EQ(s.scrWidth.number, 640.0);
 }
 

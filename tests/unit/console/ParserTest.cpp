@@ -15,7 +15,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-std::vector<std::string> tokensOf(const char* text, std::vector<const char*> separators = {"=", ";"},
+std::vector<std::string> tokensOf(const char* text,
+                                  std::vector<const char*> separators = {"=", ";"},
                                   int capacity = 65536) {
     Parser parser(capacity);
     parser.setSeparators(static_cast<int>(separators.size()), separators.data());

@@ -29,7 +29,8 @@ TEST_F(FatalErrorBox, ShowsRecordedFilePartLineAndMessage) {
     SetErrorLocation(24, "include\\Zone");
     std::string out = stderrOf([] { FatalError("Zone busted, more than %d bytes used\n", 7); });
     EXPECT_TRUE(contains(out, "Fatal error")) << out;
-    EXPECT_TRUE(contains(out, fatalText("Zone", 24, "Zone busted, more than 7 bytes used\n"))) << out;
+    EXPECT_TRUE(contains(out, fatalText("Zone", 24, "Zone busted, more than 7 bytes used\n")))
+        << out;
 }
 
 TEST_F(FatalErrorBox, LocationWithoutBackslashIsRecordedWhole) {

@@ -73,9 +73,7 @@ TEST(DriverLoader, AcceptsMissingOptionalFunctionsLeavingThemNull) {
     EXPECT_NE(table.dCMisses, nullptr);
 }
 
-TEST(DriverLoader, LoadingAMissingFileFails) {
-    EXPECT_FALSE(loadDriver("no-such-driver.drv"));
-}
+TEST(DriverLoader, LoadingAMissingFileFails) { EXPECT_FALSE(loadDriver("no-such-driver.drv")); }
 
 TEST(RecordingDriver, LogsCallsWithTheirArgumentsAndReturnsChosenValues) {
     RecordingDriver recorder;

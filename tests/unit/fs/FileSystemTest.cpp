@@ -22,9 +22,7 @@ public:
     ~RecordingSource() override {
         if (destroyed_) *destroyed_ = true;
     }
-    bool mount(const char* path) override {
-        return mountSucceeds_ && CommonFile::mount(path);
-    }
+    bool mount(const char* path) override { return mountSucceeds_ && CommonFile::mount(path); }
     FileHandle* open(const char* name, int mode) override {
         if (asked_) asked_->push_back(name);
         return CommonFile::open(name, mode);

@@ -49,7 +49,8 @@ TEST(BoundingBoxShape, CornersRunXFastestThenYThenZWithWZero) {
     auto c = box.corners();
     const float expected[8][3] = {{1, 2, 3}, {4, 2, 3}, {1, 5, 3}, {4, 5, 3},
                                   {1, 2, 6}, {4, 2, 6}, {1, 5, 6}, {4, 5, 6}};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(c[i], (Vector4{expected[i][0], expected[i][1], expected[i][2], 0})) << i;
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(c[i], (Vector4{expected[i][0], expected[i][1], expected[i][2], 0})) << i;
 }
 
 TEST(BoundingBoxShape, GrowEnclosesAnotherVolumesCorners) {
@@ -147,7 +148,9 @@ TEST(BoundingBoxScreenRect, BoxCrossingTheNearPlaneCountsItsVisiblePart) {
 
 TEST(BoundingBoxScreenRect, BoxBehindTheEyeOrBeforeTheNearPlaneIsEmpty) {
     EXPECT_TRUE(BoundingBox({-1, -1, 2, 0}, {1, 1, 4, 0}).screenRect(frameProjection()).isEmpty());
-    EXPECT_TRUE(BoundingBox({0.1f, -0.2f, -0.9f, 0}, {0.3f, 0.2f, -0.5f, 0}).screenRect(frameProjection()).isEmpty());
+    EXPECT_TRUE(BoundingBox({0.1f, -0.2f, -0.9f, 0}, {0.3f, 0.2f, -0.5f, 0})
+                    .screenRect(frameProjection())
+                    .isEmpty());
 }
 
 TEST(BoundingBoxScreenRect, BoxOffToTheSideIsEmpty) {
@@ -184,7 +187,8 @@ TEST(BoundingVolumeDrawing, DrawsTwelveWhiteEdgesBetweenCorners) {
     ASSERT_EQ(LineLog::from.size(), 12u);
     // Every edge joins corners that differ on exactly one axis.
     for (int i = 0; i < 12; ++i) {
-        int differing = (LineLog::from[i].x != LineLog::to[i].x) + (LineLog::from[i].y != LineLog::to[i].y) +
+        int differing = (LineLog::from[i].x != LineLog::to[i].x) +
+                        (LineLog::from[i].y != LineLog::to[i].y) +
                         (LineLog::from[i].z != LineLog::to[i].z);
         EXPECT_EQ(differing, 1) << i;
     }

@@ -24,7 +24,8 @@ void expectVector(const Vector4& v, float x, float y, float z, float w) {
 
 TEST(Matrix4Layout, IdentityHasOnesAtZeroFiveTenFifteen) {
     Matrix4 m;
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(m[i], (i == 0 || i == 5 || i == 10 || i == 15) ? 1.0f : 0.0f);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(m[i], (i == 0 || i == 5 || i == 10 || i == 15) ? 1.0f : 0.0f);
 }
 
 TEST(Matrix4Layout, TranslationSitsAtTwelveToFourteenInColumnThree) {
@@ -38,8 +39,10 @@ TEST(Matrix4Layout, TranslationSitsAtTwelveToFourteenInColumnThree) {
 
 TEST(Matrix4Multiply, RightOperandIsAppliedFirst) {
     Vector4 p{1, 1, 1, 0};
-    expectVector((Matrix4::translation(1, 2, 3) * Matrix4::scaling(2, 2, 2)).transformPoint(p), 3, 4, 5, 1);
-    expectVector((Matrix4::scaling(2, 2, 2) * Matrix4::translation(1, 2, 3)).transformPoint(p), 4, 6, 8, 1);
+    expectVector((Matrix4::translation(1, 2, 3) * Matrix4::scaling(2, 2, 2)).transformPoint(p), 3,
+                 4, 5, 1);
+    expectVector((Matrix4::scaling(2, 2, 2) * Matrix4::translation(1, 2, 3)).transformPoint(p), 4,
+                 6, 8, 1);
 }
 
 TEST(Matrix4Multiply, RowTimesColumnOfGeneralMatrices) {

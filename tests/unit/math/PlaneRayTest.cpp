@@ -43,14 +43,16 @@ TEST(PlaneTransform, RotationTurnsTheNormal) {
 }
 
 TEST(PlaneTransform, UniformScaleKeepsUnitNormal) {
-    Plane p = Plane{{0, 0, 1, 0}, -1}.transformed(Matrix4::scaling(2, 2, 2));  // z = 1 becomes z = 2
+    Plane p =
+        Plane{{0, 0, 1, 0}, -1}.transformed(Matrix4::scaling(2, 2, 2));  // z = 1 becomes z = 2
     EXPECT_EQ(p.normal, (Vector4{0, 0, 1, 0}));
     EXPECT_FLOAT_EQ(p.d, -2.0f);
 }
 
 TEST(PlaneTransform, StretchedMapKeepsImagePointsOnThePlane) {
     const float s = std::sqrt(0.5f);
-    Plane p = Plane{{s, s, 0, 0}, 0}.transformed(Matrix4::scaling(2, 1, 1));  // x + y = 0 becomes x + 2y = 0
+    Plane p = Plane{{s, s, 0, 0}, 0}.transformed(
+        Matrix4::scaling(2, 1, 1));  // x + y = 0 becomes x + 2y = 0
     EXPECT_FLOAT_EQ(p.normal.x, 1.0f / std::sqrt(5.0f));
     EXPECT_FLOAT_EQ(p.normal.y, 2.0f / std::sqrt(5.0f));
     EXPECT_NEAR(p.distance({2, -1, 7, 0}), 0.0f, 1e-6f);
@@ -185,8 +187,10 @@ TEST_F(RayFace, FaceMustCarryEveryBitOfTheMask) {
 }
 
 TEST_F(RayFace, FaceBehindOrBeyondTheLengthOrAlongTheRayIsMissed) {
-    EXPECT_EQ(Ray::fromDirection({0, 0, -2, 0}, {0, 0, -1, 0}).hitFace(kGround, kFlags, inSquare), kNoHit);
-    EXPECT_EQ(Ray::fromPoints({0, 0, 3, 0}, {0, 0, 1, 0}, 0, 0).hitFace(kGround, kFlags, inSquare), kNoHit);
+    EXPECT_EQ(Ray::fromDirection({0, 0, -2, 0}, {0, 0, -1, 0}).hitFace(kGround, kFlags, inSquare),
+              kNoHit);
+    EXPECT_EQ(Ray::fromPoints({0, 0, 3, 0}, {0, 0, 1, 0}, 0, 0).hitFace(kGround, kFlags, inSquare),
+              kNoHit);
     Ray along = Ray::fromDirection({0, 0, 0, 0}, {1, 0, 0, 0});
     along.twoSided = 1;
     EXPECT_EQ(along.hitFace(kGround, kFlags, inSquare), kNoHit);

@@ -160,9 +160,8 @@ TEST(PlatformWithoutDisplay, StartUpFailsAndWindowsAndModesAreRefused) {
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("SDL_VIDEODRIVER");
     EXPECT_FALSE(initialise());
-    EXPECT_TRUE(registerClass("ArvelHeadless", [](Window*, unsigned, uintptr_t, intptr_t) {
-        return intptr_t(0);
-    }));
+    EXPECT_TRUE(registerClass("ArvelHeadless",
+                              [](Window*, unsigned, uintptr_t, intptr_t) { return intptr_t(0); }));
     EXPECT_EQ(createWindow("ArvelHeadless", "x", kWindowPopup, 0, 0, 64, 64), nullptr);
     DisplayMode mode;
     EXPECT_FALSE(enumDisplayMode(0, &mode));

@@ -129,7 +129,8 @@ TEST_F(ViewVolumeTest, PortalInsideTheViewKeepsItsCornersAndNarrowsToThem) {
 
 TEST_F(ViewVolumeTest, PortalReachingOutOfTheViewIsCutAtTheViewsEdge) {
     // At depth 1 the view ends at x = 1.
-    std::vector<Vector4> corners = {{0, -0.5f, -1, 0}, {3, -0.5f, -1, 0}, {3, 0.5f, -1, 0}, {0, 0.5f, -1, 0}};
+    std::vector<Vector4> corners = {
+        {0, -0.5f, -1, 0}, {3, -0.5f, -1, 0}, {3, 0.5f, -1, 0}, {0, 0.5f, -1, 0}};
     auto volume = frustum.clipByPortal(eye, portalOf(corners), PortalCap::kFarSide);
     ASSERT_NE(volume, nullptr);
     ASSERT_EQ(volume->corners.size(), 4u);
@@ -162,7 +163,8 @@ TEST_F(ViewVolumeTest, PortalOutsideTheViewIsNotCrossed) {
 }
 
 TEST_F(ViewVolumeTest, PortalSeenFromItsBackGivesTheSameVolume) {
-    std::vector<Vector4> backwards = {{-1, 1, -2, 0}, {1, 1, -2, 0}, {1, -1, -2, 0}, {-1, -1, -2, 0}};
+    std::vector<Vector4> backwards = {
+        {-1, 1, -2, 0}, {1, 1, -2, 0}, {1, -1, -2, 0}, {-1, -1, -2, 0}};
     PortalPolygon portal = portalOf(backwards);
     ASSERT_LT(portal.plane.distance(eye), 0.0f);
     auto volume = frustum.clipByPortal(eye, portal, PortalCap::kFarSide);
@@ -208,8 +210,11 @@ TEST_F(ViewVolumeTest, VolumeWithoutPlanesTakesTheWholePortal) {
 
 TEST_F(ViewVolumeTest, DegeneratePortalsAreNotCrossed) {
     std::vector<Vector4> two = {{0, 0, -2, 0}, {1, 0, -2, 0}};
-    EXPECT_EQ(frustum.clipByPortal(eye, {two.data(), 2, Plane{{0, 0, 1, 0}, 2}}, PortalCap::kFarSide), nullptr);
-    EXPECT_EQ(frustum.clipByPortal(eye, {nullptr, 4, Plane{{0, 0, 1, 0}, 2}}, PortalCap::kFarSide), nullptr);
+    EXPECT_EQ(
+        frustum.clipByPortal(eye, {two.data(), 2, Plane{{0, 0, 1, 0}, 2}}, PortalCap::kFarSide),
+        nullptr);
+    EXPECT_EQ(frustum.clipByPortal(eye, {nullptr, 4, Plane{{0, 0, 1, 0}, 2}}, PortalCap::kFarSide),
+              nullptr);
 }
 
 TEST_F(ViewVolumeTest, ClipLeavesTheZoneEmpty) {
@@ -220,7 +225,8 @@ TEST_F(ViewVolumeTest, ClipLeavesTheZoneEmpty) {
 TEST_F(ViewVolumeTest, ClipUnderAHoldKeepsTheHoldersArraysAndReturnsItsOwn) {
     void* held = zone().allocate(64);
     zone().hold();
-    EXPECT_NE(frustum.clipByPortal(eye, portalOf(squareFacingEye(1, -2)), PortalCap::kFarSide), nullptr);
+    EXPECT_NE(frustum.clipByPortal(eye, portalOf(squareFacingEye(1, -2)), PortalCap::kFarSide),
+              nullptr);
     EXPECT_TRUE(frustum.reachesPolygon(squareFacingEye(1, -2).data(), 4));
     EXPECT_EQ(zone().used, 64);
     EXPECT_EQ(zone().allocate(16), static_cast<uint8_t*>(held) + 64);
@@ -239,7 +245,8 @@ protected:
 };
 
 TEST_F(PolygonReach, PolygonPartlyInsideReaches) {
-    std::vector<Vector4> square = {{-1, 0, 0, 0}, {0.01f, 0, 0, 0}, {0.01f, 1, 0, 0}, {-1, 1, 0, 0}};
+    std::vector<Vector4> square = {
+        {-1, 0, 0, 0}, {0.01f, 0, 0, 0}, {0.01f, 1, 0, 0}, {-1, 1, 0, 0}};
     EXPECT_TRUE(halfSpace.reachesPolygon(square.data(), 4));
 }
 
@@ -256,11 +263,13 @@ TEST_F(PolygonReach, PolygonOutsideOrDegenerateDoesNotReach) {
 }
 
 TEST_F(PolygonReach, CullKeepsReachingPolygonsInOrder) {
-    const std::vector<Vector4> positions = {{1, 0, 0, 0},  {2, 0, 0, 0},  {1, 1, 0, 0},  {-2, 0, 0, 0},
-                                            {-1, 0, 0, 0}, {-1, 1, 0, 0}, {-2, 1, 0, 0}};
-    const std::vector<int> indices = {0, 1, 2,  3, 4, 5, 6,  4, 0, 2,  0, 1, 99};
+    const std::vector<Vector4> positions = {{1, 0, 0, 0},  {2, 0, 0, 0},  {1, 1, 0, 0},
+                                            {-2, 0, 0, 0}, {-1, 0, 0, 0}, {-1, 1, 0, 0},
+                                            {-2, 1, 0, 0}};
+    const std::vector<int> indices = {0, 1, 2, 3, 4, 5, 6, 4, 0, 2, 0, 1, 99};
     const std::vector<int> counts = {3, 4, 3, 3};  // inside, outside, straddling, bad index
-    PolygonList list{positions.data(), static_cast<int>(positions.size()), indices.data(), counts.data(), 4};
+    PolygonList list{positions.data(), static_cast<int>(positions.size()), indices.data(),
+                     counts.data(), 4};
     EXPECT_EQ(cullPolygons(halfSpace, list), (std::vector<int>{0, 2}));
 }
 
@@ -268,7 +277,8 @@ TEST_F(PolygonReach, CullWithoutIndicesTakesPositionsInOrder) {
     const std::vector<Vector4> positions = {{-2, 0, 0, 0}, {-1, 0, 0, 0}, {-1, 1, 0, 0},
                                             {1, 0, 0, 0},  {2, 0, 0, 0},  {1, 1, 0, 0}};
     const std::vector<int> counts = {3, 3, 3};  // the third runs past the positions
-    PolygonList list{positions.data(), static_cast<int>(positions.size()), nullptr, counts.data(), 3};
+    PolygonList list{positions.data(), static_cast<int>(positions.size()), nullptr, counts.data(),
+                     3};
     EXPECT_EQ(cullPolygons(halfSpace, list), (std::vector<int>{1}));
     EXPECT_TRUE(cullPolygons(halfSpace, PolygonList{}).empty());
 }
@@ -284,12 +294,12 @@ TEST_F(ViewVolumeTest, SphereReachesUntilItIsWhollyBehindOnePlane) {
 TEST_F(ViewVolumeTest, ScreenRectVolumeHasPlanesPerEdgeAndADepthCap) {
     ViewVolume v = ViewVolume::fromScreenRect(-0.5f, 0.5f, -0.25f, 0.25f, 10);
     ASSERT_EQ(v.planes().size(), 5u);
-    const float k = 1.0f / std::sqrt(1.0625f);  // 1 / |(1, 0.25)|
-    const float m = 1.0f / std::sqrt(1.25f);    // 1 / |(1, 0.5)|
-    expectPlane(v.planes()[0], 0, k, -0.25f * k, 0);  // bottom
-    expectPlane(v.planes()[1], -m, 0, -0.5f * m, 0);  // right
-    expectPlane(v.planes()[2], 0, -k, -0.25f * k, 0); // top
-    expectPlane(v.planes()[3], m, 0, -0.5f * m, 0);   // left
+    const float k = 1.0f / std::sqrt(1.0625f);         // 1 / |(1, 0.25)|
+    const float m = 1.0f / std::sqrt(1.25f);           // 1 / |(1, 0.5)|
+    expectPlane(v.planes()[0], 0, k, -0.25f * k, 0);   // bottom
+    expectPlane(v.planes()[1], -m, 0, -0.5f * m, 0);   // right
+    expectPlane(v.planes()[2], 0, -k, -0.25f * k, 0);  // top
+    expectPlane(v.planes()[3], m, 0, -0.5f * m, 0);    // left
     expectPlane(v.planes()[4], 0, 0, 1, 10);
     ASSERT_EQ(v.corners.size(), 4u);
     expectPoint(v.corners[0], -5, -2.5f, -10);
