@@ -1,12 +1,14 @@
 #include "app/App.h"
 #include "app/Screenshot.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <exception>
+#include <memory>
 #include <thread>
 
 #include "console/Console.h"
@@ -22,6 +24,7 @@
 #include "input/Keyboard.h"
 #include "input/WindowsMouse.h"
 #include "platform/platform.h"
+#include "render/Font.h"
 #include "world/Camera.h"
 
 namespace arvel {
@@ -74,11 +77,10 @@ void activate(bool on) {
         return;
     }
     // A windowed game keeps the desktop's display mode.
-    if (s.scrFullscreen.flag &&
-        !gDriver.dSetResolution(static_cast<int>(s.scrWidth.number),
-                                static_cast<int>(s.scrHeight.number),
-                                static_cast<int>(s.scrBpp.number),
-                                static_cast<int>(s.scrFreq.number))) {
+    if (s.scrFullscreen.flag && !gDriver.dSetResolution(static_cast<int>(s.scrWidth.number),
+                                                        static_cast<int>(s.scrHeight.number),
+                                                        static_cast<int>(s.scrBpp.number),
+                                                        static_cast<int>(s.scrFreq.number))) {
         SetErrorLocation(444, "Main");
         FatalError("Couldn't set desired graphics mode\n");
         platform::postQuitMessage(0);
@@ -104,7 +106,8 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
             platform::postQuitMessage(0);
             return 0;
         case platform::kMsgKeyDown:
-            if (wParam == platform::kVkEscape) platform::postMessage(window, platform::kMsgClose, 0, 0);
+            if (wParam == platform::kVkEscape)
+                platform::postMessage(window, platform::kMsgClose, 0, 0);
             return 0;
         default:
             return platform::defWindowProc(window, message, wParam, lParam);
@@ -180,8 +183,8 @@ void steer() {
     const struct {
         int key;
         ConsoleVariable* variable;
-    } toggles[] = {{'C', &s.gfxCullVolumes}, {'D', &s.gfxDshadows},   {'S', &s.gfxForceDynamic},
-                   {'E', &s.dbgDrawEdges},   {'W', &s.gfxWireframe},  {'B', &s.dbgDrawBboxes},
+    } toggles[] = {{'C', &s.gfxCullVolumes}, {'D', &s.gfxDshadows},  {'S', &s.gfxForceDynamic},
+                   {'E', &s.dbgDrawEdges},   {'W', &s.gfxWireframe}, {'B', &s.dbgDrawBboxes},
                    {'V', &s.dbgDrawSboxes}};
     for (const auto& toggle : toggles)
         if (k.pressed(toggle.key)) toggle.variable->flag = !toggle.variable->flag;
@@ -214,7 +217,25 @@ void captureScreenshots() {
         writeScreenshot(s.dbgScreenshot.text, width, height);
 }
 
-void renderFrame() {
+// A rate as the overlay prints it: truncated, and kept inside int when the first
+// frames measure no time at all.
+int truncatedRate(float value) {
+    constexpr float kLimit = 2147483520.0f;  // the largest float below 2^31
+    if (std::isnan(value)) return 0;
+    return static_cast<int>(std::clamp(value, -kLimit, kLimit));
+}
+
+// The statistics line in the top left corner.
+void drawOverlay(const Font& font, int tris) {
+    const int visibleLights = 0;  // the World's count, once there is a World
+    font.begin2D();
+    font.print(-1.0f, 1.0f, "FPS: %3.2f Triangles/Sec: %8d\nTriangles: %8d Visible lights: %2d\n",
+               static_cast<double>(game.fps), truncatedRate(static_cast<float>(tris) * game.fps),
+               tris, visibleLights);
+    font.end2D();
+}
+
+void renderFrame(const Font* font) {
     tick();
     const float now = frameClock().timeSeconds;
     if (game.frameCount % 10 == 0) {
@@ -235,7 +256,8 @@ void renderFrame() {
     steer();
 
     gDriver.dWireframe(0);
-    [[maybe_unused]] const int tris = gDriver.dNumRenderedTris() - game.prevTris;
+    const int tris = gDriver.dNumRenderedTris() - game.prevTris;
+    if (font) drawOverlay(*font, tris);
 
     captureScreenshots();
 
@@ -250,7 +272,7 @@ void renderFrame() {
     }
 }
 
-int runLoop() {
+int runLoop(const Font* font) {
     platform::Message message;
     for (;;) {
         if (platform::peekMessage()) {
@@ -264,7 +286,7 @@ int runLoop() {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
         }
-        renderFrame();
+        renderFrame(font);
     }
     return static_cast<int>(message.wParam);
 }
@@ -321,13 +343,24 @@ int runGame(int, char**) {
         std::exit(0);
     }
 
+    // Without its image or technique the game runs on, only without the overlay.
+    std::unique_ptr<Font> font;
+    try {
+        font = std::make_unique<Font>("font.tga", width, height);
+    } catch (Exception* e) {
+        WarningBox("%s\n", e->what());
+        delete e;
+    }
+
     // A deterministic clock starts from zero so that every run sees the same times.
     frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
     game.fps = 0;
     game.frameCount = 0;
     placeCamera(*game.camera);
 
-    return runLoop();
+    const int status = runLoop(font.get());
+    font.reset();
+    return status;
 }
 
 }  // namespace arvel
