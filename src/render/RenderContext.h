@@ -83,4 +83,8 @@ public:
     void clearOcclusionQuery() { occlusionQueries = nullptr; }
 };
 
+// The process-wide current context: the World sets it while it renders, the render
+// queue copies it with every queued vertex array, the font draws with it.
+RenderContext& renderContext();
+
 }  // namespace arvel

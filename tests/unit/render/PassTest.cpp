@@ -235,6 +235,26 @@ TEST_F(PassRuntime, OcclusionQueryRunsOnlyWithFlagSettingAndQueryArray) {
               (Calls{"dDisableOcclusion()", "dDisableOcclusion()", "dDisableOcclusion()"}));
 }
 
+TEST(RenderContextRecord, StartsEmptyAndSettersAreReversible) {
+    RenderContext context;
+    EXPECT_EQ(context.projection, Matrix4::identity());
+    EXPECT_EQ(context.modelView, Matrix4::identity());
+    EXPECT_EQ(context.object, nullptr);
+    EXPECT_EQ(context.lightPosition, nullptr);
+    EXPECT_FALSE(context.scissorValid);
+    EXPECT_EQ(context.occlusionQueries, nullptr);
+    context.setScissor(1, 2, 3, 4);
+    EXPECT_TRUE(context.scissorValid);
+    EXPECT_EQ(context.scissorHeight, 4);
+    context.clearScissor();
+    EXPECT_FALSE(context.scissorValid);
+    context.setOcclusionQuery(5, fakeHandle<DOcclusionQueries>(1));
+    EXPECT_EQ(context.occlusionQueryIndex, 5);
+    context.clearOcclusionQuery();
+    EXPECT_EQ(context.occlusionQueries, nullptr);
+    EXPECT_EQ(&renderContext(), &renderContext());
+}
+
 // --- constants ------------------------------------------------------------------------
 
 class PassConstants : public PassRuntime {
