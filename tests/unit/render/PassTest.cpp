@@ -235,26 +235,6 @@ TEST_F(PassRuntime, OcclusionQueryRunsOnlyWithFlagSettingAndQueryArray) {
               (Calls{"dDisableOcclusion()", "dDisableOcclusion()", "dDisableOcclusion()"}));
 }
 
-TEST(RenderContextRecord, StartsEmptyAndSettersAreReversible) {
-    RenderContext context;
-    EXPECT_EQ(context.projection, Matrix4::identity());
-    EXPECT_EQ(context.modelView, Matrix4::identity());
-    EXPECT_EQ(context.object, nullptr);
-    EXPECT_EQ(context.lightPosition, nullptr);
-    EXPECT_FALSE(context.scissorValid);
-    EXPECT_EQ(context.occlusionQueries, nullptr);
-    context.setScissor(1, 2, 3, 4);
-    EXPECT_TRUE(context.scissorValid);
-    EXPECT_EQ(context.scissorHeight, 4);
-    context.clearScissor();
-    EXPECT_FALSE(context.scissorValid);
-    context.setOcclusionQuery(5, fakeHandle<DOcclusionQueries>(1));
-    EXPECT_EQ(context.occlusionQueryIndex, 5);
-    context.clearOcclusionQuery();
-    EXPECT_EQ(context.occlusionQueries, nullptr);
-    EXPECT_EQ(&renderContext(), &renderContext());
-}
-
 // --- constants ------------------------------------------------------------------------
 
 class PassConstants : public PassRuntime {
@@ -354,16 +334,6 @@ TEST_F(PassConstants, ValuesNeedingWhatTheContextLacksAreNotUploaded) {
     context.setObject(nullptr, &singular);
     context.setLight(nullptr, &lightPosition, lightColour, &outerRadius);
     EXPECT_TRUE(uploadOf("LIGHT_OBJECTSPACE").empty());
-}
-
-TEST_F(PassConstants, UploadsFollowTheMatricesScissorAndOcclusionInBindingOrder) {
-    auto technique =
-        ready("VertexShader { p.vp Constants { a = LIGHT_AMBIENT b = CAMERA_WORLDSPACE } }");
-    ASSERT_TRUE(technique) << error;
-    only(*technique).applyObject(context);
-    ASSERT_EQ(gUploads.size(), 2u);
-    EXPECT_EQ(gUploads[0].values, (std::vector<float>{0.25f, 0.25f, 0.25f, 0.25f}));
-    EXPECT_EQ(gUploads[1].values, (std::vector<float>{1, 2, 3, 1}));
 }
 
 // --- material textures ------------------------------------------------------------------

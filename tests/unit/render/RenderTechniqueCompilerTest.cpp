@@ -32,44 +32,6 @@ TEST_F(Compiler, StageKeywordsSelectTheirListsAndRepeatedStagesAppend) {
     EXPECT_EQ(technique->postShadePasses().size(), 1u);
 }
 
-TEST_F(Compiler, FreshPassHasTheDefaultState) {
-    auto technique = compilePass("");
-    ASSERT_TRUE(technique) << error;
-    const Pass& pass = only(*technique);
-    EXPECT_EQ(pass.programRegistry, &programs);
-    EXPECT_EQ(pass.textureRegistry, &textures);
-    EXPECT_EQ(pass.cullMode, 0);
-    EXPECT_TRUE(pass.colourWrite);
-    EXPECT_TRUE(pass.alphaWrite);
-    EXPECT_TRUE(pass.depthWrite);
-    EXPECT_EQ(pass.depthFunction, 4);
-    EXPECT_FALSE(pass.blending);
-    EXPECT_EQ(pass.blendMode, 1u);
-    EXPECT_FALSE(pass.alphaTest);
-    EXPECT_EQ(pass.alphaFunction, 2);
-    EXPECT_FALSE(pass.polygonOffset);
-    EXPECT_FALSE(pass.stencil);
-    EXPECT_EQ(pass.stencilFunction, 2);
-    EXPECT_EQ(pass.stencilMask, 0xFFFFFFFFu);
-    EXPECT_EQ(pass.stencilFail, 1);
-    EXPECT_EQ(pass.depthFail, 1);
-    EXPECT_EQ(pass.depthPass, 1);
-    EXPECT_FALSE(pass.occlusionQuery);
-    EXPECT_FLOAT_EQ(pass.scissorScale, 1.0f);
-    EXPECT_EQ(pass.textureUnitCount, 0);
-    for (int unit = 0; unit < Pass::kMaxTextureUnits; ++unit) {
-        EXPECT_EQ(pass.materialSlots[unit], -1);
-        EXPECT_EQ(pass.textures[unit], nullptr);
-    }
-    EXPECT_EQ(pass.attributeMask, -1);
-    EXPECT_TRUE(pass.constants.empty());
-    EXPECT_EQ(pass.vertexProgram, nullptr);
-    EXPECT_EQ(pass.pixelShader, nullptr);
-    EXPECT_TRUE(pass.requiredFeatures.empty());
-    EXPECT_TRUE(pass.extensionCalls.empty());
-    EXPECT_TRUE(pass.usable);
-}
-
 TEST_F(Compiler, FirstUsableImplementationWinsAndTheUnusableOneIsGone) {
     exportsWithout({"dDepthClamp"});
     auto technique = compile(
@@ -687,13 +649,6 @@ TEST_F(Compiler, LoadWrapsCompileErrorsWithTheScriptName) {
         EXPECT_TRUE(contains(message, "Deleted pass information memory"));
         EXPECT_TRUE(contains(message, "Script is: broken.rt\n"));
     }
-}
-
-TEST_F(Compiler, EmptyFileCompilesToNothing) {
-    provide("empty.rt", "");
-    RenderTechnique technique("empty.rt", &programs, &textures);
-    technique.load();
-    EXPECT_TRUE(technique.ambientPasses().empty());
 }
 
 }  // namespace

@@ -17,15 +17,6 @@ private:
     int* deletions_;
 };
 
-TEST(Resource, NameCanBeSetAndAppendedTo) {
-    Resource resource("a.vp");
-    resource.appendName("b.vp");
-    EXPECT_EQ(resource.name(), "a.vpb.vp");
-    resource.setName("c");
-    EXPECT_EQ(resource.name(), "c");
-    EXPECT_EQ(resource.refCount(), 0);
-}
-
 TEST(ResourceRegistry, FindIgnoresCaseAndReturnsTheFirstMatch) {
     int deletions = 0;
     ResourceRegistry registry;
