@@ -111,16 +111,23 @@ void MeshFace::collectBones() {
 bool MeshFace::contains(const Vector4& p) const {
     const int n = cornerCount();
     if (n < 3 || dot3(plane.normal, plane.normal) == 0.0f) return false;
+    bool inside = true;
+    for (int i = 0; i < n && inside; ++i) {
+        const Vector4 a = cornerPoint(i);
+        inside = dot3(cross3(cornerPoint((i + 1) % n) - a, p - a), plane.normal) >= 0.0f;
+    }
+    if (inside) return true;
+    // Near the outline counts too, measured to the sides themselves: the lines through
+    // the sides would reach far beyond a sharp corner.
     for (int i = 0; i < n; ++i) {
         const Vector4 a = cornerPoint(i);
         const Vector4 side = cornerPoint((i + 1) % n) - a;
-        const float length = length3(side);
-        if (length == 0.0f) continue;  // a repeated corner bounds nothing
-        // Distance of p inside the side's line, within the face's plane.
-        const float inside = dot3(cross3(side, p - a), plane.normal) / length;
-        if (inside < -kTolerance) return false;
+        const float lengthSquared = dot3(side, side);
+        float t = lengthSquared > 0.0f ? dot3(p - a, side) / lengthSquared : 0.0f;
+        t = std::clamp(t, 0.0f, 1.0f);
+        if (length3(p - (a + side * t)) <= kTolerance) return true;
     }
-    return true;
+    return false;
 }
 
 float MeshFace::hit(const Ray& ray) const {

@@ -89,8 +89,8 @@ struct MeshFace {
     void computePlane();
     // The distinct bones influencing the corners' positions, in corner order.
     void collectBones();
-    // Whether a point of the face's plane lies in the (convex) polygon, allowing the
-    // geometric tolerance across its sides.
+    // Whether a point of the face's plane lies in the (convex) polygon or within the
+    // geometric tolerance of its outline.
     bool contains(const Vector4& p) const;
     // Distance along the ray to the face, or kNoHit.
     float hit(const Ray& ray) const;

@@ -334,6 +334,17 @@ TEST(MeshRays, RayPastTheCornersMisses) {
     EXPECT_FLOAT_EQ(mesh.rayHit(ray, false), 3.0f);
 }
 
+TEST(MeshRays, SharpCornerReachesNoFurtherThanTheTolerance) {
+    Mesh mesh;
+    // A sliver pointing at the origin, one hundredth wide at x = -1.
+    addPositions(mesh, {{0, 0, 0, 0}, {-1, -0.005f, 0, 0}, {-1, 0.005f, 0, 0}});
+    addFace(mesh, {0, 1, 2});
+    Ray ray = Ray::fromPoints({0.1f, 0, 1, 0}, {0.1f, 0, -1, 0}, 1, 0);
+    EXPECT_EQ(mesh.rayHit(ray, false), kNoHit);
+    ray = Ray::fromPoints({0.001f, 0, 1, 0}, {0.001f, 0, -1, 0}, 1, 0);
+    EXPECT_FLOAT_EQ(mesh.rayHit(ray, false), 1.0f);
+}
+
 TEST(MeshRays, FaceFlagsMustHoldTheRaysMask) {
     Mesh mesh;
     makeCube(mesh, 2.0f);
