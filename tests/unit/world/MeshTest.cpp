@@ -253,6 +253,7 @@ TEST(MeshTriangles, FacesAreFannedFromTheirFirstCorner) {
 }
 
 TEST(MeshVertexArray, PostProcessingWritesAllVerticesAsStaticGeometry) {
+    test::ScopedZone zone;
     test::RecordingDriver driver;
     driver.setResult("dVAAlloc", fakeArray());
     Mesh mesh;
@@ -277,6 +278,7 @@ TEST(MeshVertexArray, ShadowGeometryTakesItsOwnFormat) {
 }
 
 TEST(MeshVertexArray, MeshWithoutVerticesAllocatesNothing) {
+    test::ScopedZone zone;
     test::RecordingDriver driver;
     Mesh mesh;
     mesh.postProcess();
@@ -285,6 +287,7 @@ TEST(MeshVertexArray, MeshWithoutVerticesAllocatesNothing) {
 }
 
 TEST(MeshBatches, TwoMaterialsGiveTwoBatches) {
+    test::ScopedZone zone;
     test::RecordingDriver driver;
     Material stone(nullptr, nullptr), wood(nullptr, nullptr);
     Mesh mesh;

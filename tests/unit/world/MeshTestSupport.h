@@ -10,9 +10,18 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "core/Zone.h"
 #include "world/Mesh.h"
 
 namespace arvel::test {
+
+// The scratch zone that batch building orders its triangles in, for one test.
+struct ScopedZone {
+    ScopedZone() { zone().create(); }
+    ~ScopedZone() { zone().destroy(); }
+    ScopedZone(const ScopedZone&) = delete;
+    ScopedZone& operator=(const ScopedZone&) = delete;
+};
 
 // One vertex per position, in position order, so vertex i stands on position i.
 inline void addPositions(Mesh& mesh, std::initializer_list<Vector4> points) {
