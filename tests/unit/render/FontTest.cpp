@@ -135,20 +135,12 @@ TEST_F(FontTest, CharacterAUsesColumnOneRowFour) {
     }
 }
 
-TEST_F(FontTest, PenMovesRightOneGlyphPerCharacter) {
+TEST_F(FontTest, PenMovesRightPerCharacterAndDownOneGlyphPerLine) {
     Font& f = font();
-    f.print(0.25f, 0.5f, "%s", "abc");
-    ASSERT_EQ(gQuads.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FLOAT_EQ(gQuads[i].x[0], 0.25f + static_cast<float>(i) * f.glyphWidth());
-        EXPECT_FLOAT_EQ(gQuads[i].y[0], 0.5f);
-    }
-}
-
-TEST_F(FontTest, SecondLineStartsAtXOneGlyphHeightLower) {
-    Font& f = font();
-    f.print(-0.5f, 0.75f, "ab\nc\n\nd");
+    f.print(-0.5f, 0.75f, "%s\nc\n\nd", "ab");
     ASSERT_EQ(gQuads.size(), 4u);
+    EXPECT_FLOAT_EQ(gQuads[1].x[0], -0.5f + f.glyphWidth());
+    EXPECT_FLOAT_EQ(gQuads[1].y[0], 0.75f);
     EXPECT_FLOAT_EQ(gQuads[2].x[0], -0.5f);
     EXPECT_FLOAT_EQ(gQuads[2].y[0], 0.75f - f.glyphHeight());
     EXPECT_FLOAT_EQ(gQuads[3].x[0], -0.5f);
@@ -163,25 +155,18 @@ TEST_F(FontTest, CharactersAbove127CountAsNegative) {
     EXPECT_FLOAT_EQ(gQuads[0].v[0], 16 * f.cellV() + 3 * f.cellV());
 }
 
-TEST_F(FontTest, FormattedArgumentsAreDrawn) {
-    font().print(0, 0, "FPS: %3.2f", 12.5);
-    EXPECT_EQ(gQuads.size(), std::string("FPS: 12.50").size());
-}
-
-TEST_F(FontTest, EmptyTextStillRunsEachPass) {
-    provide("font.rt", kTwoPasses);
-    font().print(0, 0, "%s", "");
-    EXPECT_TRUE(gQuads.empty());
-    // apply starts with dDepthMask, end of the pass with nothing but the matrices back.
-    EXPECT_EQ(driver.countOf("dDepthMask"), 2);
-    EXPECT_EQ(driver.countOf("dOrtho"), 2);
-    EXPECT_EQ(driver.countOf("dPopMatrix"), 4);
-}
-
-TEST_F(FontTest, EachPassDrawsEveryCharacter) {
+TEST_F(FontTest, EveryPassRunsAndDrawsTheWholeTextEvenAnEmptyOne) {
     provide("font.rt", kTwoPasses);
     font().print(0, 0, "xy");
     EXPECT_EQ(gQuads.size(), 4u);
+    gQuads.clear();
+    driver.clearCalls();
+    font().print(0, 0, "%s", "");
+    EXPECT_TRUE(gQuads.empty());
+    // Per pass: apply (it begins with dDepthMask), begin2D (dOrtho), end2D (two pops).
+    EXPECT_EQ(driver.countOf("dDepthMask"), 2);
+    EXPECT_EQ(driver.countOf("dOrtho"), 2);
+    EXPECT_EQ(driver.countOf("dPopMatrix"), 4);
 }
 
 TEST_F(FontTest, PrintRunsPassSetupThenTwoDThenQuadsThenRestores) {
