@@ -47,11 +47,13 @@ bool faceOverlapsBox(const MeshFace& face, const BoundingBox& box) {
     centre.w = half.w = 0.0f;
     const Vector4 first = face.cornerPoint(0) - centre;
     if (n < 3) {
-        const Vector4 segment[3] = {first, face.cornerPoint(n - 1) - centre, face.cornerPoint(n - 1) - centre};
+        const Vector4 segment[3] = {first, face.cornerPoint(n - 1) - centre,
+                                    face.cornerPoint(n - 1) - centre};
         return triangleOverlapsBox(segment, half);
     }
     for (int k = 1; k + 1 < n; ++k) {
-        const Vector4 triangle[3] = {first, face.cornerPoint(k) - centre, face.cornerPoint(k + 1) - centre};
+        const Vector4 triangle[3] = {first, face.cornerPoint(k) - centre,
+                                     face.cornerPoint(k + 1) - centre};
         if (triangleOverlapsBox(triangle, half)) return true;
     }
     return false;

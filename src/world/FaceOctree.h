@@ -29,8 +29,8 @@ public:
     struct Node {
         BoundingBox box;
         bool leaf = true;
-        std::vector<MeshFace*> faces;          // leaves only
-        std::unique_ptr<Node> children[8];     // inner nodes only
+        std::vector<MeshFace*> faces;       // leaves only
+        std::unique_ptr<Node> children[8];  // inner nodes only
     };
 
     FaceOctree();

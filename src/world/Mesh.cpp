@@ -54,7 +54,10 @@ bool liesBehind(const MeshFace& face, const MeshFace& other) {
 // ---- elements ---------------------------------------------------------------------
 
 MeshVertex::MeshVertex()
-    : RenderVertex{nullptr, nullptr, {0.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f},
+    : RenderVertex{nullptr,
+                   nullptr,
+                   {0.0f, 0.0f, 0.0f, 0.0f},
+                   {0.0f, 0.0f, 0.0f, 0.0f},
                    {255, 255, 255, 255}} {
     texCoord = &texCoordSets[0];
 }
@@ -149,7 +152,9 @@ MeshPosition& Mesh::addPosition(std::unique_ptr<MeshPosition> p) {
     return append(positions_, std::move(p));
 }
 
-MeshVertex& Mesh::addVertex(std::unique_ptr<MeshVertex> v) { return append(vertices_, std::move(v)); }
+MeshVertex& Mesh::addVertex(std::unique_ptr<MeshVertex> v) {
+    return append(vertices_, std::move(v));
+}
 
 MeshFace& Mesh::addFace(std::unique_ptr<MeshFace> f) { return append(faces_, std::move(f)); }
 

@@ -70,12 +70,12 @@ struct MeshFace {
     int index = 0;
     // Winding order: counter-clockwise seen from the front. Never null.
     std::vector<MeshVertex*> corners;
-    Material* material = nullptr;      // none for portals and shadow volumes
-    Plane plane;                       // normal towards the front; zero when degenerate
-    std::vector<MeshEdge*> edges;      // per corner, the edge to the next corner
-    std::vector<int> bones;            // distinct bone indices of its corners, corner order
-    int flags = 0;                     // a ray's mask must be contained in these
-    mutable uint16_t stamp = 0;        // last octree query that tested it
+    Material* material = nullptr;  // none for portals and shadow volumes
+    Plane plane;                   // normal towards the front; zero when degenerate
+    std::vector<MeshEdge*> edges;  // per corner, the edge to the next corner
+    std::vector<int> bones;        // distinct bone indices of its corners, corner order
+    int flags = 0;                 // a ray's mask must be contained in these
+    mutable uint16_t stamp = 0;    // last octree query that tested it
 
     int cornerCount() const { return static_cast<int>(corners.size()); }
     Vector4 cornerPoint(int i) const {
@@ -130,7 +130,9 @@ public:
 
     // Append, taking ownership and setting the element's index.
     MeshPosition& addPosition(std::unique_ptr<MeshPosition> p);
-    MeshPosition& addPosition(const Vector4& p) { return addPosition(std::make_unique<MeshPosition>(p)); }
+    MeshPosition& addPosition(const Vector4& p) {
+        return addPosition(std::make_unique<MeshPosition>(p));
+    }
     MeshVertex& addVertex(std::unique_ptr<MeshVertex> v);
     MeshFace& addFace(std::unique_ptr<MeshFace> f);
     Material& addMaterial(std::unique_ptr<Material> m);

@@ -26,8 +26,8 @@ struct Quaternion {
 
 class SceneNode {
 public:
-    int index = 0;       // position in the owner's list
-    int flags = 0;       // bit 0: visited by the current portal walk; more bits per frame
+    int index = 0;                // position in the owner's list
+    int flags = 0;                // bit 0: visited by the current portal walk; more bits per frame
     SceneNode* parent = nullptr;  // its world matrix places this node
     int userValue = 0;
     World* world = nullptr;

@@ -14,7 +14,9 @@ namespace arvel {
 StaticMesh::StaticMesh() = default;
 StaticMesh::~StaticMesh() = default;
 
-void StaticMesh::load(DataStream& stream, ResourceRegistry* textures, ResourceRegistry* techniques) {
+void StaticMesh::load(DataStream& stream, ResourceRegistry* textures,
+                      ResourceRegistry* techniques) {
+    clear();  // a record replaces whatever the mesh held
     try {
         readBody(stream, textures, techniques);
         octree_ = std::make_unique<FaceOctree>();

@@ -174,9 +174,10 @@ TEST(FaceOctreeBuild, LargeFaceCrossingABoxWithoutACornerInItIsListed) {
     // box with all its corners and plane sections far outside it.
     std::mt19937 random(3);
     addRandomTriangles(mesh, random, 101, 1.0f, 0.1f);
-    addPositions(mesh, {{-100, -100, 7.5f, 0}, {300, -100, 7.5f, 0}, {-100, 300, 7.5f, 0},
-                        {10, 10, 10, 0}});
-    MeshFace& big = addFace(mesh, {mesh.vertexCount() - 4, mesh.vertexCount() - 3, mesh.vertexCount() - 2});
+    addPositions(
+        mesh, {{-100, -100, 7.5f, 0}, {300, -100, 7.5f, 0}, {-100, 300, 7.5f, 0}, {10, 10, 10, 0}});
+    MeshFace& big =
+        addFace(mesh, {mesh.vertexCount() - 4, mesh.vertexCount() - 3, mesh.vertexCount() - 2});
     FaceOctree tree;
     tree.build(mesh);
     ASSERT_FALSE(tree.root()->leaf);
@@ -198,7 +199,8 @@ TEST(FaceOctreeBuild, FacesMeetingInOnePointStopSplitting) {
     for (int i = 0; i < 150; ++i) {
         const float a = 2.0f * std::numbers::pi_v<float> * static_cast<float>(i) / 150.0f;
         const float b = a + 0.01f;
-        addPositions(mesh, {{std::cos(a), std::sin(a), 0.3f, 0}, {std::cos(b), std::sin(b), 0.3f, 0}});
+        addPositions(mesh,
+                     {{std::cos(a), std::sin(a), 0.3f, 0}, {std::cos(b), std::sin(b), 0.3f, 0}});
         addFace(mesh, {0, mesh.vertexCount() - 2, mesh.vertexCount() - 1});
     }
     addPositions(mesh, {{50, 50, 50, 0}, {51, 50, 50, 0}, {50, 51, 50, 0}});
@@ -259,11 +261,12 @@ TEST(FaceOctreeQuery, RaysInsideAClosedBoxOfManyQuadsFindTheWall) {
         for (int side = 0; side < 2; ++side) {
             for (int i = 0; i < n; ++i) {
                 for (int j = 0; j < n; ++j) {
-                    const float a0 = static_cast<float>(i), a1 = a0 + 1, b0 = static_cast<float>(j), b1 = b0 + 1;
+                    const float a0 = static_cast<float>(i), a1 = a0 + 1, b0 = static_cast<float>(j),
+                                b1 = b0 + 1;
                     const float c = side ? size : 0.0f;
                     const int first = mesh.vertexCount();
-                    addPositions(mesh, {at(axis, a0, b0, c), at(axis, a1, b0, c), at(axis, a1, b1, c),
-                                        at(axis, a0, b1, c)});
+                    addPositions(mesh, {at(axis, a0, b0, c), at(axis, a1, b0, c),
+                                        at(axis, a1, b1, c), at(axis, a0, b1, c)});
                     // Wound to face into the room: (a, b) turns towards +axis.
                     if (side)
                         addFace(mesh, {first, first + 3, first + 2, first + 1});
@@ -290,8 +293,14 @@ TEST(FaceOctreeQuery, RaysInsideAClosedBoxOfManyQuadsFindTheWall) {
 TEST(FaceOctreeQuery, HitFoundInTheFirstChildDoesNotHideANearerOneInTheNext) {
     Mesh mesh;
     // Two walls facing -x: the far one at x = 1.8, the near one at x = 1.5.
-    addPositions(mesh, {{1.8f, 0, 0, 0}, {1.8f, 0, 1, 0}, {1.8f, 1, 1, 0}, {1.8f, 1, 0, 0},
-                        {1.5f, 0, 0, 0}, {1.5f, 0, 1, 0}, {1.5f, 1, 1, 0}, {1.5f, 1, 0, 0}});
+    addPositions(mesh, {{1.8f, 0, 0, 0},
+                        {1.8f, 0, 1, 0},
+                        {1.8f, 1, 1, 0},
+                        {1.8f, 1, 0, 0},
+                        {1.5f, 0, 0, 0},
+                        {1.5f, 0, 1, 0},
+                        {1.5f, 1, 1, 0},
+                        {1.5f, 1, 0, 0}});
     MeshFace& far = addFace(mesh, {0, 1, 2, 3});
     MeshFace& near = addFace(mesh, {4, 5, 6, 7});
     // The far wall is also listed in child 0, which the ray enters first.
@@ -393,8 +402,9 @@ TEST(FaceOctreeRead, TruncatedNodeThrowsTheStreamError) {
     out.vec3(0, 0, 0).vec3(1, 1, 1).i32(-1).i32(0).i32(0);
     DataStream stream(out.bytes().data(), out.size());
     FaceOctree tree;
-    EXPECT_NE(exceptionText([&] { tree.read(stream, mesh); }).find("Read past the end of a data stream"),
-              std::string::npos);
+    EXPECT_NE(
+        exceptionText([&] { tree.read(stream, mesh); }).find("Read past the end of a data stream"),
+        std::string::npos);
 }
 
 TEST(FaceOctreeRead, NestingBeyondTheLimitIsRefusedNotFollowed) {

@@ -97,7 +97,7 @@ TEST(MeshGeometry, CounterClockwiseCornersFaceTheirViewer) {
     Mesh mesh;
     makeCube(mesh, 2.0f);
     // -z, +z, -y, +y, -x, +x
-    const Vector4 normals[6] = {{0, 0, -1, 0}, {0, 0, 1, 0}, {0, -1, 0, 0},
+    const Vector4 normals[6] = {{0, 0, -1, 0}, {0, 0, 1, 0},  {0, -1, 0, 0},
                                 {0, 1, 0, 0},  {-1, 0, 0, 0}, {1, 0, 0, 0}};
     const float d[6] = {0, -2, 0, -2, 0, -2};
     for (int i = 0; i < 6; ++i) {
@@ -192,8 +192,8 @@ TEST(MeshEdges, SameWindingOnASharedSideGivesTwoOpenEdges) {
 TEST(MeshEdges, InsideCornerOfARoomIsNotConvex) {
     Mesh mesh;
     // Floor facing up and a wall at x = 0 facing +x, meeting along the y axis.
-    addPositions(mesh, {{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 1, 0, 0}, {0, 1, 0, 0},
-                        {0, 0, 1, 0}, {0, 1, 1, 0}});
+    addPositions(
+        mesh, {{0, 0, 0, 0}, {1, 0, 0, 0}, {1, 1, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 1, 1, 0}});
     addFace(mesh, {0, 1, 2, 3});
     addFace(mesh, {0, 3, 5, 4});
     ASSERT_EQ(mesh.face(1).plane.normal, (Vector4{1, 0, 0, 0}));
@@ -216,7 +216,8 @@ TEST(MeshEdges, ThirdFaceOnASideIsLoggedAndNotTaken) {
     EXPECT_EQ(shared.faceCount, 2);
     EXPECT_EQ(shared.faces[1], &mesh.face(1));
     EXPECT_EQ(mesh.face(2).edges[0], &shared);
-    EXPECT_EQ(folder.read("dump.dmp"), "WARNING: Tried to add a face on an edge shared by 2 faces\n");
+    EXPECT_EQ(folder.read("dump.dmp"),
+              "WARNING: Tried to add a face on an edge shared by 2 faces\n");
 }
 
 TEST(MeshEdges, RebuildingDiscardsTheOldEdges) {
@@ -248,8 +249,8 @@ TEST(MeshTriangles, FacesAreFannedFromTheirFirstCorner) {
     addFace(mesh, {0, 1, 2, 3, 4});
     mesh.buildTriangleList();
     EXPECT_EQ(mesh.triangleCount(), 6);
-    EXPECT_EQ(mesh.triangles(), (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 3, 2, 4, 0, 1, 2, 0, 2, 3,
-                                                       0, 3, 4}));
+    EXPECT_EQ(mesh.triangles(),
+              (std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 3, 2, 4, 0, 1, 2, 0, 2, 3, 0, 3, 4}));
 }
 
 TEST(MeshVertexArray, PostProcessingWritesAllVerticesAsStaticGeometry) {

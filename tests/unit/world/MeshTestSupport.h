@@ -51,8 +51,12 @@ inline void makeCube(Mesh& mesh, float size = 1.0f, Material* material = nullptr
         const float x = (i & 1) ? size : 0.0f, y = (i & 2) ? size : 0.0f, z = (i & 4) ? size : 0.0f;
         addPositions(mesh, {{x, y, z, 0.0f}});
     }
-    for (auto quad : {std::initializer_list<int>{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                      {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}})
+    for (auto quad : {std::initializer_list<int>{0, 2, 3, 1},
+                      {4, 5, 7, 6},
+                      {0, 1, 5, 4},
+                      {2, 6, 7, 3},
+                      {0, 4, 6, 2},
+                      {1, 3, 7, 5}})
         addFace(mesh, quad, material);
 }
 
@@ -73,7 +77,8 @@ std::string exceptionText(F&& body) {
 class ByteWriter {
 public:
     ByteWriter& i32(int32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
+        for (int i = 0; i < 4; ++i)
+            bytes_.push_back(static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF));
         return *this;
     }
     ByteWriter& f32(float v) {

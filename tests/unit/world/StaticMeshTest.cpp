@@ -40,7 +40,9 @@ struct BodyWriter {
     void vertex(int position, float u, float v, int colour) {
         out.i32(position).f32(u).f32(v).vec3(0, 0, 1).vec3(1, 0, 0).u8(colour);
     }
-    void triangle(int a, int b, int c, int material) { out.i32(3).i32(a).i32(b).i32(c).i32(material); }
+    void triangle(int a, int b, int c, int material) {
+        out.i32(3).i32(a).i32(b).i32(c).i32(material);
+    }
 };
 
 class StaticMeshTest : public testing::Test {
@@ -159,7 +161,8 @@ TEST_F(StaticMeshTest, TruncatedRecordFailsWithTheStreamError) {
         for (int i = 0; i < cut; ++i) part.u8(static_cast<unsigned char>(whole.bytes()[i]));
         StaticMesh mesh;
         const std::string text = exceptionText([&] { load(mesh, part); });
-        EXPECT_NE(text.find("Read past the end of a data stream\n(World\\StaticMesh:"), std::string::npos)
+        EXPECT_NE(text.find("Read past the end of a data stream\n(World\\StaticMesh:"),
+                  std::string::npos)
             << "cut at " << cut << ": " << text;
         EXPECT_EQ(mesh.faceCount(), 0);
     }

@@ -27,9 +27,9 @@ protected:
 TEST_F(VertexArrayTest, CreateFromARunSizesAllocatesAndWritesTheVertices) {
     VertexArray array;
     ASSERT_TRUE(array.create(vertices, 3, 271, 288));
-    EXPECT_EQ(driver.calls(), (std::vector<std::string>{"dVAMemNeeded(3, 271)",
-                                                        "dVAAlloc(3, 271, 288)",
-                                                        "dVAWriteVertsArray(ptr, ptr, 3)"}));
+    EXPECT_EQ(driver.calls(),
+              (std::vector<std::string>{"dVAMemNeeded(3, 271)", "dVAAlloc(3, 271, 288)",
+                                        "dVAWriteVertsArray(ptr, ptr, 3)"}));
     EXPECT_EQ(array.format, 271);
     EXPECT_EQ(array.count, 3);
     EXPECT_EQ(array.bytesNeeded, 144);
