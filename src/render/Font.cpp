@@ -19,11 +19,6 @@ constexpr int kCreateFailureLine = 40;
 constexpr const char* kTechniqueFile = "font.rt";
 constexpr int kGridCells = 16;
 
-const RenderContext& emptyContext() {
-    static const RenderContext context;
-    return context;
-}
-
 // One corner of a glyph quad; the vertex points at its own position and coordinate.
 struct Corner {
     RenderPosition position{};
@@ -46,7 +41,7 @@ struct Corner {
 
 }  // namespace
 
-Font::Font(const char* file, int screenWidth, int screenHeight) : context_(&emptyContext()) {
+Font::Font(const char* file, int screenWidth, int screenHeight) {
     auto* texture = new Texture(file ? file : "", false, false, true);
     technique_ = new RenderTechnique(kTechniqueFile, nullptr, nullptr);
     float s = 1.0f, t = 1.0f;
@@ -114,11 +109,12 @@ void Font::print(float x, float y, const char* format, ...) const {
 }
 
 void Font::drawText(const char* text, float x, float y) const {
+    const RenderContext& context = renderContext();
     Corner corners[4];
     gDriver.dColor4(1, 1, 1, 1);
     for (const Pass* pass : technique_->ambientPasses()) {
         pass->apply();
-        pass->applyObject(*context_);
+        pass->applyObject(context);
         pass->bindMaterialTextures(textureSet_->textures());
         begin2D();
         float penX = x;
@@ -145,7 +141,7 @@ void Font::drawText(const char* text, float x, float y) const {
             penX += glyphWidth_;
         }
         end2D();
-        pass->endObject(*context_);
+        pass->endObject(context);
         pass->end();
     }
 }

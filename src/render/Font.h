@@ -8,7 +8,6 @@
 namespace arvel {
 
 class Material;
-class RenderContext;
 class RenderTechnique;
 
 class Font {
@@ -32,10 +31,6 @@ public:
     void print(float x, float y, const char* format, ...) const
         __attribute__((format(printf, 4, 5)));
 
-    // The context the passes draw with; by default an empty one (identity matrices,
-    // nothing drawn but the text). Must outlive the font or the next call.
-    void setContext(const RenderContext* context) { context_ = context; }
-
     float glyphWidth() const { return glyphWidth_; }
     float glyphHeight() const { return glyphHeight_; }
     float cellU() const { return cellU_; }
@@ -46,7 +41,6 @@ private:
 
     RenderTechnique* technique_ = nullptr;
     Material* textureSet_ = nullptr;
-    const RenderContext* context_;
     float glyphWidth_ = 0.0f;
     float glyphHeight_ = 0.0f;
     float cellU_ = 0.0f;

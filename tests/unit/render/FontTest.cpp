@@ -10,6 +10,7 @@
 #include "RenderTestSupport.h"
 #include "console/Settings.h"
 #include "core/Exception.h"
+#include "render/RenderContext.h"
 
 namespace arvel {
 namespace {
@@ -187,6 +188,16 @@ TEST_F(FontTest, PrintRunsPassSetupThenTwoDThenQuadsThenRestores) {
     EXPECT_LT(ortho, quad);
     EXPECT_LT(quad, restore);
     EXPECT_LT(restore, size);
+}
+
+TEST_F(FontTest, PassesDrawWithTheProcessWideContext) {
+    Font& f = font();
+    renderContext().setScissor(1, 2, 3, 4);
+    f.print(0, 0, "x");
+    renderContext().clearScissor();
+    // applyObject applies the context's scissor; begin2D then switches it off.
+    const size_t scissor = indexOf("dScissor(1, 2, 3, 4)");
+    EXPECT_LT(scissor, indexOf("dDisableScissor()", scissor));
 }
 
 TEST_F(FontTest, Begin2DSetsAnOrthographicViewAndEnd2DRestores) {
