@@ -19,10 +19,15 @@ function(arvel_library name)
   endif()
 endfunction()
 
-# arvel_test_group(label dir LIBS lib...): one test program per folder of tests,
-# each test registered with CTest under the label.
+# arvel_test_group(label dir [SERIAL] LIBS lib...): one test program per folder of
+# tests, each test registered with CTest under the label. SERIAL tests never run beside
+# another test (they move windows, focus or the pointer of the shared display).
 function(arvel_test_group label dir)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "LIBS" ${ARGN})
+  set(serial FALSE)
+  if(ARG_SERIAL)
+    set(serial TRUE)
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   if(NOT sources)
     return()
@@ -33,5 +38,5 @@ function(arvel_test_group label dir)
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} arvel_testsupport GTest::gtest GTest::gtest_main)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${group}."
-                       PROPERTIES LABELS ${label})
+                       PROPERTIES LABELS ${label} RUN_SERIAL ${serial})
 endfunction()

@@ -60,20 +60,18 @@ bool initialise() {
     // Closing the last window is a close message to the program, not a quit of SDL.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    // A busy X server can refuse a connection for a moment; try again before giving up.
-    bool started = false;
-    for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-        started = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0;
-        if (!started) SDL_Delay(200u << attempt);
-    }
-    if (!started) return false;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool headless = driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 ||
-                          SDL_strcmp(driver, "dummy") == 0;
-    if (headless && !chosen) {
+    // A busy X server can refuse a connection for a moment (SDL then falls back to its
+    // off-screen driver); try again before giving up.
+    for (int attempt = 0; attempt < 6; ++attempt) {
+        if (attempt > 0) SDL_Delay(100u << attempt);
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) continue;
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const bool headless = driver == nullptr || SDL_strcmp(driver, "offscreen") == 0 ||
+                              SDL_strcmp(driver, "dummy") == 0;
+        if (!headless || chosen) break;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return false;
     }
+    if (!sdl::videoReady()) return false;
     // Keys are read as key-down messages and key state; composed text is never used.
     SDL_StopTextInput();
     return true;
