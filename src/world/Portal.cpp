@@ -1,0 +1,114 @@
+#include "world/Portal.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Exception.h"
+#include "fs/DataStream.h"
+#include "world/Map.h"
+
+namespace arvel {
+
+namespace {
+
+constexpr const char* kSource = "World\\Portal";
+
+float distanceToSegment(const Vector4& p, const Vector4& a, const Vector4& b) {
+    const Vector4 side = b - a;
+    const float lengthSquared = dot3(side, side);
+    float t = lengthSquared > 0.0f ? dot3(p - a, side) / lengthSquared : 0.0f;
+    t = std::clamp(t, 0.0f, 1.0f);
+    return length3(p - (a + side * t));
+}
+
+}  // namespace
+
+float distanceToPolygon(const Vector4& p, const MeshFace& face) {
+    const int n = face.cornerCount();
+    if (n == 0) return kNoHit;
+    const Plane& plane = face.plane;
+    if (dot3(plane.normal, plane.normal) > 0.0f) {
+        const float height = plane.distance(p);
+        if (face.contains(p - plane.normal * height)) return std::fabs(height);
+    }
+    float nearest = kNoHit;
+    for (int i = 0; i < n; ++i)
+        nearest = std::min(
+            nearest, distanceToSegment(p, face.cornerPoint(i), face.cornerPoint((i + 1) % n)));
+    return nearest;
+}
+
+Portal::Portal(Map* map, int index) : map_(map) { this->index = index; }
+
+Portal::~Portal() = default;
+
+void Portal::setSectors(Sector* first, Sector* second) {
+    first_ = first;
+    second_ = second;
+}
+
+PortalPolygon Portal::clipPolygon() const {
+    const MeshFace* face = polygon();
+    if (!face || corners_.empty()) return {};
+    return {corners_.data(), static_cast<int>(corners_.size()), face->plane};
+}
+
+float Portal::distanceTo(const Vector4& p) const {
+    const MeshFace* face = polygon();
+    return face ? distanceToPolygon(p, *face) : kNoHit;
+}
+
+void Portal::load(DataStream& stream, Map& map) {
+    clear();
+    if (stream.readByte() & kRenderable)
+        throw new Exception(__LINE__, kSource,
+                            "Visible portals not currently supported, must set renderable to "
+                            "false");
+    Sector& first = map.sector(stream.readInt32());
+    Sector& second = map.sector(stream.readInt32());
+    setSectors(&first, &second);
+
+    const int32_t positionCount = stream.readInt32();
+    const int32_t vertexCount = stream.readInt32();
+    const int32_t faceCount = stream.readInt32();
+    for (int32_t i = 0; i < positionCount; ++i) {
+        const Vector4 p = stream.readVec3();
+        addPosition(p);
+        boundingBox.extend(p);
+    }
+    for (int32_t i = 0; i < vertexCount; ++i) {
+        auto vertex = std::make_unique<MeshVertex>();
+        vertex->setPosition(&position(stream.readInt32()));
+        vertex->texCoordSets[0].u = stream.readFloat();
+        vertex->texCoordSets[0].v = stream.readFloat();
+        const Vector4 normal = stream.readVec3();
+        const Vector4 tangent = stream.readVec3();
+        std::copy(&normal.x, &normal.x + 4, vertex->normal);
+        std::copy(&tangent.x, &tangent.x + 4, vertex->tangent);
+        addVertex(std::move(vertex));
+    }
+    for (int32_t i = 0; i < faceCount; ++i) {
+        auto face = std::make_unique<MeshFace>();
+        const int32_t cornerCount = stream.readInt32();
+        for (int32_t c = 0; c < cornerCount; ++c)
+            face->corners.push_back(&vertex(stream.readInt32()));
+        face->computePlane();
+        addFace(std::move(face));
+    }
+    takePolygon();
+}
+
+void Portal::takePolygon() {
+    corners_.clear();
+    const MeshFace* face = polygon();
+    if (!face) return;
+    for (int i = 0; i < face->cornerCount(); ++i) corners_.push_back(face->cornerPoint(i));
+}
+
+void Portal::clear() {
+    Mesh::clear();
+    corners_.clear();
+    boundingBox.makeEmpty();
+}
+
+}  // namespace arvel
