@@ -224,15 +224,6 @@ TEST(FaceOctreeBuild, FacesThatEveryChildHoldsStayInOneLeaf) {
     EXPECT_EQ(tree.leafCount(), 1);
 }
 
-TEST(FaceOctreeBuild, ChildBoxesSplitAtTheMidpointByNumberBits) {
-    const BoundingBox box({0, 0, 0, 0}, {2, 4, 8, 0});
-    BoundingBox c0 = FaceOctree::childBox(box, 0), c5 = FaceOctree::childBox(box, 5);
-    EXPECT_EQ(c0.min, (Vector4{0, 0, 0, 0}));
-    EXPECT_EQ(c0.max, (Vector4{1, 2, 4, 0}));
-    EXPECT_EQ(c5.min, (Vector4{1, 0, 4, 0}));  // upper x and z
-    EXPECT_EQ(c5.max, (Vector4{2, 2, 8, 0}));
-}
-
 // --- queries ---
 
 TEST(FaceOctreeQuery, RandomRaysFindWhatTestingEveryFaceFinds) {
@@ -394,17 +385,6 @@ TEST(FaceOctreeRead, FaceIndexOutsideTheMeshThrowsTheSubscriptError) {
     FaceOctree tree;
     EXPECT_NE(exceptionText([&] { tree.read(stream, mesh); }).find("invalid vector<T> subscript"),
               std::string::npos);
-}
-
-TEST(FaceOctreeRead, TruncatedNodeThrowsTheStreamError) {
-    Mesh mesh;
-    ByteWriter out;
-    out.vec3(0, 0, 0).vec3(1, 1, 1).i32(-1).i32(0).i32(0);
-    DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
-    EXPECT_NE(
-        exceptionText([&] { tree.read(stream, mesh); }).find("Read past the end of a data stream"),
-        std::string::npos);
 }
 
 TEST(FaceOctreeRead, NestingBeyondTheLimitIsRefusedNotFollowed) {

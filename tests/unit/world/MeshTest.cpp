@@ -67,26 +67,12 @@ TEST(MeshElements, VertexCopiesPointAtTheirOwnTextureCoordinates) {
     EXPECT_FLOAT_EQ(assigned.texCoord->v, 0.75f);
 }
 
-TEST(MeshElements, DriverReadsPositionsAndVerticesInPlace) {
-    Mesh mesh;
-    addPositions(mesh, {{1, 2, 3, 0}});
-    const RenderVertex& seen = mesh.vertex(0);
-    EXPECT_EQ(seen.position->x, 1.0f);
-    EXPECT_EQ(seen.position->z, 3.0f);
-    EXPECT_EQ(static_cast<const void*>(seen.texCoord),
-              static_cast<const void*>(&mesh.vertex(0).texCoordSets[0]));
-}
-
 // --- bounding box and planes ---
 
-TEST(MeshGeometry, MeshWithoutPositionsHasAnEmptyBox) {
+TEST(MeshGeometry, BoxSpansThePositionsAndIsEmptyWithoutThem) {
     Mesh mesh;
     mesh.computeBoundingBox();
     EXPECT_GT(mesh.boundingBox.min.x, mesh.boundingBox.max.x);
-}
-
-TEST(MeshGeometry, BoxSpansThePositions) {
-    Mesh mesh;
     addPositions(mesh, {{1, -2, 3, 0}, {-4, 5, 0.5f, 0}});
     mesh.computeBoundingBox();
     EXPECT_EQ(mesh.boundingBox.min, (Vector4{-4, -2, 0.5f, 0}));
@@ -269,15 +255,6 @@ TEST(MeshVertexArray, PostProcessingWritesAllVerticesAsStaticGeometry) {
     EXPECT_EQ(driver.countOf("dVAFree"), 1);
 }
 
-TEST(MeshVertexArray, ShadowGeometryTakesItsOwnFormat) {
-    test::RecordingDriver driver;
-    driver.setResult("dVAAlloc", fakeArray());
-    Mesh mesh;
-    makeCube(mesh);
-    mesh.buildVertexArray(1, 288);
-    EXPECT_EQ(driver.callsTo({"dVAAlloc"}), (std::vector<std::string>{"dVAAlloc(8, 1, 288)"}));
-}
-
 TEST(MeshVertexArray, MeshWithoutVerticesAllocatesNothing) {
     test::ScopedZone zone;
     test::RecordingDriver driver;
@@ -347,15 +324,6 @@ TEST(MeshRays, SharpCornerReachesNoFurtherThanTheTolerance) {
     EXPECT_EQ(mesh.rayHit(ray, false), kNoHit);
     ray = Ray::fromPoints({0.001f, 0, 1, 0}, {0.001f, 0, -1, 0}, 1, 0);
     EXPECT_FLOAT_EQ(mesh.rayHit(ray, false), 1.0f);
-}
-
-TEST(MeshRays, FaceFlagsMustHoldTheRaysMask) {
-    Mesh mesh;
-    makeCube(mesh, 2.0f);
-    Ray ray = Ray::fromPoints({1, 1, -3, 0}, {1, 1, 10, 0}, 1, 4);
-    EXPECT_EQ(mesh.rayHit(ray, false), kNoHit);
-    mesh.face(1).flags = 4 | 1;
-    EXPECT_FLOAT_EQ(mesh.rayHit(ray, false), 5.0f);
 }
 
 // --- debug drawing ---

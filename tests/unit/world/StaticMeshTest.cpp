@@ -200,17 +200,6 @@ TEST_F(StaticMeshTest, DrawQueuesTheArrayOnceAndEachBatchWithItsMaterialsPasses)
     destroyRenderQueue();
 }
 
-TEST_F(StaticMeshTest, StageWithoutPassesQueuesNoDraws) {
-    StaticMesh mesh;
-    load(mesh, sectorRecord());
-    createRenderQueue();
-    RenderContext context;
-    mesh.draw(context, &RenderTechnique::lightPasses);
-    flushRenderQueue();
-    EXPECT_EQ(driver.countOf("dVARender"), 0);
-    destroyRenderQueue();
-}
-
 TEST_F(StaticMeshTest, MeshWithoutAVertexArrayQueuesNothing) {
     driver.setResult("dVAAlloc", static_cast<DVertexArray*>(nullptr));
     StaticMesh mesh;
