@@ -1,11 +1,11 @@
 #include "app/Screenshot.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <vector>
 
+#include "app/PngWriter.h"
 #include "core/ErrorReport.h"
 #include "driver/Driver.h"
 
@@ -14,32 +14,23 @@ namespace arvel {
 namespace {
 
 bool writePng(const char* path, int width, int height, const std::vector<unsigned char>& rgba) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    // The frame buffer's rows run bottom-up; images run top-down.
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* source = &rgba[static_cast<size_t>(height - 1 - y) * width * 4];
+        uint8_t* target = &rgb[static_cast<size_t>(y) * width * 3];
+        for (int x = 0; x < width; ++x) {
+            target[x * 3 + 0] = source[x * 4 + 0];
+            target[x * 3 + 1] = source[x * 4 + 1];
+            target[x * 3 + 2] = source[x * 4 + 2];
+        }
+    }
+    const std::string png = encodePng(width, height, rgb.data());
+    if (png.empty()) return false;
     FILE* file = std::fopen(path, "wb");
     if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
-    if (png && info && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
-        // The frame buffer's rows run bottom-up; images run top-down.
-        for (int y = height - 1; y >= 0; --y) {
-            const unsigned char* source = &rgba[static_cast<size_t>(y) * width * 4];
-            for (int x = 0; x < width; ++x) {
-                row[x * 3 + 0] = source[x * 4 + 0];
-                row[x * 3 + 1] = source[x * 4 + 1];
-                row[x * 3 + 2] = source[x * 4 + 2];
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-        ok = true;
-    }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    return std::fclose(file) == 0 && ok;
+    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "input/WindowsMouse.h"
 
 #include "core/Exception.h"
+#ifdef _WIN32
+#include "input/DirectInputMouseDevice.h"
+#endif
 
 namespace arvel {
 
@@ -9,7 +12,12 @@ constexpr const char* kLocation = "Input\\WindowsMouse";
 }
 
 void WindowsMouse::initialise(platform::Window* window, std::unique_ptr<MouseDevice> device) {
-    device_ = device ? std::move(device) : std::make_unique<PlatformMouseDevice>();
+#ifdef _WIN32
+    using SystemMouseDevice = DirectInputMouseDevice;
+#else
+    using SystemMouseDevice = PlatformMouseDevice;
+#endif
+    device_ = device ? std::move(device) : std::make_unique<SystemMouseDevice>();
     if (!device_->open(window)) {
         device_.reset();
         throw new Exception(33, kLocation, "No mouse detected");

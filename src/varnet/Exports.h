@@ -5,7 +5,11 @@
 
 #include "driver/DriverFunctions.h"
 
+#ifdef _WIN32
+#define VARNET_EXPORT extern "C" __declspec(dllexport)
+#else
 #define VARNET_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace arvel {
 #define VARNET_DECLARE(ret, name, params, args) VARNET_EXPORT ret name params;
