@@ -1,7 +1,12 @@
 // A driver plug-in for end-to-end tests: forwards every call to the Varnet.drv beside
 // it and counts the calls by name. At exit it writes "name count" lines to the file
 // named by ARVEL_COUNT_FILE, so a test can see what game asked of its driver.
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +16,11 @@
 
 #include "driver/DriverFunctions.h"
 
+#ifdef _WIN32
+#define COUNTING_EXPORT extern "C" __declspec(dllexport)
+#else
 #define COUNTING_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace arvel {
 namespace {
@@ -33,6 +42,22 @@ Counts& counts() {
     return instance;
 }
 
+#ifdef _WIN32
+void* target(const char* name) {
+    static HMODULE library = [] {
+        HMODULE self = nullptr;
+        GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&target), &self);
+        char buffer[MAX_PATH * 4] = "";
+        GetModuleFileNameA(self, buffer, sizeof buffer);
+        std::string path = buffer;
+        path = path.substr(0, path.find_last_of("\\/") + 1) + "Varnet.drv";
+        return LoadLibraryA(path.c_str());
+    }();
+    return library ? reinterpret_cast<void*>(GetProcAddress(library, name)) : nullptr;
+}
+#else
 void* target(const char* name) {
     static void* library = [] {
         Dl_info info{};
@@ -43,6 +68,7 @@ void* target(const char* name) {
     }();
     return library ? dlsym(library, name) : nullptr;
 }
+#endif
 
 }  // namespace
 
