@@ -1,11 +1,11 @@
 #include "world/Portal.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/Exception.h"
 #include "fs/DataStream.h"
 #include "world/Map.h"
+#include "world/ShadowGeometry.h"
 
 namespace arvel {
 
@@ -13,30 +13,7 @@ namespace {
 
 constexpr const char* kSource = "World\\Portal";
 
-float distanceToSegment(const Vector4& p, const Vector4& a, const Vector4& b) {
-    const Vector4 side = b - a;
-    const float lengthSquared = dot3(side, side);
-    float t = lengthSquared > 0.0f ? dot3(p - a, side) / lengthSquared : 0.0f;
-    t = std::clamp(t, 0.0f, 1.0f);
-    return length3(p - (a + side * t));
-}
-
 }  // namespace
-
-float distanceToPolygon(const Vector4& p, const MeshFace& face) {
-    const int n = face.cornerCount();
-    if (n == 0) return kNoHit;
-    const Plane& plane = face.plane;
-    if (dot3(plane.normal, plane.normal) > 0.0f) {
-        const float height = plane.distance(p);
-        if (face.contains(p - plane.normal * height)) return std::fabs(height);
-    }
-    float nearest = kNoHit;
-    for (int i = 0; i < n; ++i)
-        nearest = std::min(
-            nearest, distanceToSegment(p, face.cornerPoint(i), face.cornerPoint((i + 1) % n)));
-    return nearest;
-}
 
 Portal::Portal(Map* map, int index) : map_(map) { this->index = index; }
 
@@ -55,7 +32,7 @@ PortalPolygon Portal::clipPolygon() const {
 
 float Portal::distanceTo(const Vector4& p) const {
     const MeshFace* face = polygon();
-    return face ? distanceToPolygon(p, *face) : kNoHit;
+    return face ? distanceToFace(p, *face) : kNoHit;
 }
 
 void Portal::load(DataStream& stream, Map& map) {

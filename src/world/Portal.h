@@ -14,10 +14,6 @@ class DataStream;
 class Map;
 class Sector;
 
-// Distance from p to a convex polygon: to p's projection on the plane when that falls
-// inside, otherwise to the nearest side. A face without corners is infinitely far.
-float distanceToPolygon(const Vector4& p, const MeshFace& face);
-
 class Portal : public Mesh {
 public:
     static constexpr int kCrossed = 1;     // flags bit: crossed by the current walk
@@ -38,6 +34,7 @@ public:
     // The first face's corners and plane as the view-volume clip takes them; no
     // corners without a face.
     PortalPolygon clipPolygon() const;
+    // From p to the first face (see distanceToFace); infinite without one.
     float distanceTo(const Vector4& p) const;
 
     // Reads a Portal record: flags, the two sector indices (resolved through map),
