@@ -9,6 +9,7 @@
 // instances; instances extrude their own volumes in a vertex program.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -21,6 +22,7 @@
 
 namespace arvel {
 
+class BoundingVolume;
 class Light;
 class Map;
 class MeshInstance;
@@ -29,8 +31,8 @@ class RenderTechnique;
 class Sector;
 class StaticMesh;
 
-// Flag bits of sector meshes and instances during a frame. The sector's bits live on
-// its static mesh (the object that is drawn and touched), its walk bit on the sector.
+// Flag bits of sectors and instances during a frame. A sector carries its own bits; its
+// static mesh carries the update bit (it is what gets updated and touched).
 namespace frameflag {
 inline constexpr int kVisited = 1;
 inline constexpr int kVisible = 2;  // seen by the camera this frame
@@ -38,6 +40,7 @@ inline constexpr int kLit = 4;      // reached by the light being drawn
 inline constexpr int kCollected = 8;
 inline constexpr int kUpdated = 0x20;
 inline constexpr int kShadowReady = 0x40;
+inline constexpr int kFrameBits = 0x6F;  // everything cleared when the frame ends
 }  // namespace frameflag
 
 // What the World lends the light stage for one frame. Filled once per frame, after the
@@ -85,7 +88,7 @@ struct LightReach {
 };
 
 // False when the light's sphere misses the camera's volume. Otherwise fills reach,
-// sets bit 4 on the visible sector meshes and instances the light reaches, updates
+// sets bit 4 on the visible sectors and instances the light reaches, updates
 // what it reaches, prepares the shadow data of its casters, and returns true.
 bool lightVisible(const LightFrame& frame, Light& light, LightReach& reach);
 
@@ -120,14 +123,19 @@ struct LightGroup {
     float farthest = -kNoHit;
 
     // corners: the instance's bounding box in world space.
-    void add(MeshInstance* instance, const BoundingBox& screenBox, const Vector4 (&corners)[8],
-             const Vector4& eye);
+    void add(MeshInstance* instance, const BoundingBox& screenBox,
+             const std::array<Vector4, 8>& corners, const Vector4& eye);
     void merge(const LightGroup& other);
     bool empty() const { return instances.empty(); }
     // The pyramid from the eye through the group's screen rectangle, as deep as its
     // farthest corner, in world space.
     ViewVolume volume(const Matrix4& cameraToWorld) const;
 };
+
+// Whether an instance with this bounding volume can cast a shadow the camera sees: it
+// holds the light, or the volume its box casts (away from the light, out to the
+// light's radius) reaches into the camera's volume.
+bool boxShadowVisible(const BoundingVolume& box, const Light& light, const ViewVolume& camera);
 
 // Whether the segment from the light to the camera crosses one of the light's
 // precomputed lit pieces: the camera then stands inside a precomputed volume.

@@ -1,0 +1,393 @@
+// Back end of the light stage: stencil clear, shadow volumes, light stage.
+#include "world/LightRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "console/Settings.h"
+#include "core/math/OrientedBox.h"
+#include "driver/Driver.h"
+#include "render/Material.h"
+#include "render/Pass.h"
+#include "render/RenderContext.h"
+#include "render/RenderQueue.h"
+#include "render/RenderTechnique.h"
+#include "world/Light.h"
+#include "world/LightCache.h"
+#include "world/MeshInstance.h"
+#include "world/Sector.h"
+#include "world/ShadowGeometry.h"
+#include "world/StaticMesh.h"
+
+namespace arvel {
+
+namespace {
+
+constexpr float kMinimumExtent = 1e-6f;
+// The 4:3 projection sees 0.75 units up for every unit across.
+constexpr float kAspectSlope = 0.75f;
+
+void clearBits(SceneNode& node, int bits) { node.setFlags(node.getFlags() & ~bits); }
+
+bool shadowsOn() { return settings().gfxDshadows.flag; }
+
+void clearStencil() {
+    gDriver.dStencilMaxVal();
+    gDriver.dEnableStencil();
+    gDriver.dDisableScissor();
+    gDriver.dClearStencil(0);
+    gDriver.dSetClear(dcode::kClearStencil);
+    gDriver.dClearBuffer();
+}
+
+// The part of box that the light's box also covers, or nothing.
+bool clipToLight(const BoundingBox& box, const BoundingBox& lightBox, BoundingBox& out) {
+    out = box;
+    out.intersect(lightBox);
+    return !isEmptyScreenBox(out);
+}
+
+void setScissor(const LightFrame& frame, const BoundingBox& box) { setScissorFromBox(box, frame); }
+
+// ---- shadow volumes -------------------------------------------------------------------
+
+void queueProgramVolumes(const LightFrame& frame, const LightReach& reach,
+                         const BoundingBox& lightBox) {
+    if (!frame.programVolumes) return;
+    RenderContext& context = renderContext();
+    gDriver.dColor4(0.0f, 0.0f, 1.0f, 0.75f);
+    for (MeshInstance* caster : reach.casters) {
+        setScissor(frame, lightBox);
+        caster->queueWithPasses(context, frame.programVolumes->ambientPasses(), true);
+        context.clearScissor();
+    }
+    flushRenderQueue();
+}
+
+void queueCpuVolume(const LightFrame& frame, const LightCacheEntry& entry) {
+    if (!entry.vertexArray.valid() || entry.volume.indices.empty()) return;
+    RenderContext& context = renderContext();
+    context.setObject(entry.mesh, &entry.mesh->worldMatrix);
+    queueObject(entry.vertexArray.handle);
+    setObjectState(context);
+    queueBatch(&entry.volume, &frame.cpuVolumes->ambientPasses());
+}
+
+void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
+                     const BoundingBox& lightBox) {
+    if (!frame.cpuVolumes) return;
+    RenderContext& context = renderContext();
+    gDriver.dColor4(1.0f, 1.0f, 1.0f, 1.0f);
+    for (Sector* sector : reach.sectors) {
+        context.modelView = frame.view;
+        setScissor(frame, lightBox);
+        queueCpuVolume(frame,
+                       lightCache().fetch(sector->staticMesh(), light, lightCacheCapacity()));
+        context.clearScissor();
+    }
+    flushRenderQueue();
+}
+
+// ---- light stage ----------------------------------------------------------------------
+
+void queueLitGroups(const StaticMesh& mesh, const LightCacheEntry& entry) {
+    if (!mesh.vertexArray().valid()) return;
+    RenderContext& context = renderContext();
+    context.setObject(&mesh, &mesh.worldMatrix);
+    queueObject(mesh.vertexArray().handle);
+    setObjectState(context);
+    for (const auto& group : entry.litGroups) {
+        const RenderTechnique* technique = group->material ? group->material->technique() : nullptr;
+        if (technique) queueBatch(group.get(), &technique->lightPasses());
+    }
+}
+
+// Where the light's precomputed lit piece of mesh is, else the whole mesh.
+const StaticMesh& litPiece(const Light& light, const Sector& sector) {
+    for (const LightPiece& piece : light.pieces)
+        if (piece.sector == &sector && piece.mesh) return *piece.mesh;
+    return sector.staticMesh();
+}
+
+// Sectors and instances of the camera's set that the light reaches, each clipped to
+// the light's box. Sectors under a dynamic light draw only the faces it reaches.
+void queueLitSectors(const LightFrame& frame, const Light& light, const BoundingBox& lightBox,
+                     bool precomputed) {
+    const VisibleSet& visible = *frame.visible;
+    RenderContext& context = renderContext();
+    gDriver.dColor4(1.0f, 1.0f, 1.0f, 1.0f);
+    for (size_t i = 0; i < visible.sectors.size(); ++i) {
+        Sector& sector = *visible.sectors[i];
+        BoundingBox box;
+        if (!(sector.getFlags() & frameflag::kLit) || i >= visible.sectorBoxes.size() ||
+            !clipToLight(visible.sectorBoxes[i], lightBox, box))
+            continue;
+        context.modelView = frame.view;
+        setScissor(frame, box);
+        if (precomputed) {
+            queueMesh(litPiece(light, sector), context, &RenderTechnique::lightPasses);
+        } else {
+            const LightCacheEntry& entry =
+                lightCache().fetch(sector.staticMesh(), light, lightCacheCapacity());
+            queueLitGroups(sector.staticMesh(), entry);
+        }
+        context.clearScissor();
+    }
+}
+
+void queueLitInstance(const LightFrame& frame, MeshInstance& instance,
+                      const BoundingBox& instanceBox, const BoundingBox& lightBox) {
+    BoundingBox box;
+    if (!(instance.getFlags() & frameflag::kLit) || !clipToLight(instanceBox, lightBox, box))
+        return;
+    RenderContext& context = renderContext();
+    context.modelView = frame.view;
+    setScissor(frame, box);
+    instance.queueFaces(context, &RenderTechnique::lightPasses);
+    context.clearScissor();
+}
+
+void queueLitInstances(const LightFrame& frame, const BoundingBox& lightBox) {
+    const VisibleSet& visible = *frame.visible;
+    gDriver.dColor4(1.0f, 1.0f, 1.0f, 1.0f);
+    for (size_t i = 0; i < visible.instances.size() && i < visible.instanceBoxes.size(); ++i)
+        queueLitInstance(frame, *visible.instances[i], visible.instanceBoxes[i], lightBox);
+}
+
+// ---- precomputed volumes --------------------------------------------------------------
+
+LightGroup buildLightGroup(const LightFrame& frame) {
+    const VisibleSet& visible = *frame.visible;
+    LightGroup group;
+    for (size_t i = 0; i < visible.instances.size() && i < visible.instanceBoxes.size(); ++i) {
+        MeshInstance* instance = visible.instances[i];
+        if (!(instance->getFlags() & frameflag::kLit)) continue;
+        const std::array<Vector4, 8> corners = instance->orientedBox().corners();
+        LightGroup one;
+        one.add(instance, visible.instanceBoxes[i], corners, frame.cameraPosition);
+        group.merge(one);
+    }
+    return group;
+}
+
+// Fan triangles of the faces, as indices into the shadow mesh's vertex array.
+std::vector<uint32_t> triangleIndices(const FaceList& faces) {
+    std::vector<uint32_t> indices;
+    for (const MeshFace* face : faces) {
+        const int n = face->cornerCount();
+        for (int k = 1; k + 1 < n; ++k) {
+            indices.push_back(static_cast<uint32_t>(face->corners[0]->index));
+            indices.push_back(static_cast<uint32_t>(face->corners[static_cast<size_t>(k)]->index));
+            indices.push_back(
+                static_cast<uint32_t>(face->corners[static_cast<size_t>(k + 1)]->index));
+        }
+    }
+    return indices;
+}
+
+// The quad that counts the volume the camera stands in, at the near plane and facing
+// the camera, so it counts as a way into a volume does.
+void drawInShadowQuad(const PassList& passes, const Matrix4& view) {
+    static const RenderTexCoord kTexCoord{0.0f, 0.0f};
+    static const RenderPosition kCorners[4] = {{-1.0f, -1.0f, -1.0f, 0.0f},
+                                               {1.0f, -1.0f, -1.0f, 0.0f},
+                                               {1.0f, 1.0f, -1.0f, 0.0f},
+                                               {-1.0f, 1.0f, -1.0f, 0.0f}};
+    RenderVertex quad[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        quad[i].position = &kCorners[i];
+        quad[i].texCoord = &kTexCoord;
+    }
+    gDriver.dMatrixMode(dcode::kModelView);
+    gDriver.dLoadIdentity();
+    for (const Pass* pass : passes) {
+        pass->apply();
+        gDriver.dRenderQuad(&quad[0], &quad[1], &quad[2], &quad[3]);
+        pass->end();
+    }
+    gDriver.dMatrix(view.m);
+}
+
+void drawPrecomputedVolume(const LightFrame& frame, const Light& light,
+                           const std::vector<uint32_t>& indices, bool inShadow) {
+    if (!frame.optimizedVolumes) return;
+    const PassList& passes = frame.optimizedVolumes->ambientPasses();
+    gDriver.dMatrixMode(dcode::kProjection);
+    gDriver.dMatrix(frame.projection.m);
+    gDriver.dMatrixMode(dcode::kModelView);
+    gDriver.dMatrix(frame.view.m);
+    if (inShadow) drawInShadowQuad(passes, frame.view);
+    if (!light.shadowMesh || indices.empty()) return;
+    const VertexArray& array = light.shadowMesh->vertexArray();
+    if (!array.valid()) return;
+    array.bind();
+    for (const Pass* pass : passes) {
+        pass->apply();
+        gDriver.dVARender(array.handle, indices.data(), static_cast<unsigned>(indices.size()),
+                          dcode::kPrimitiveTriangles, dcode::kIndexUnsignedInt);
+        pass->end();
+    }
+}
+
+void drawGroupShadow(const LightFrame& frame, const Light& light, const LightGroup& group,
+                     bool inShadow) {
+    RenderContext& context = renderContext();
+    setScissor(frame, group.box);
+    if (settings().gfxScissor.flag && context.scissorValid) {
+        gDriver.dEnableScissor();
+        gDriver.dScissor(context.scissorX, context.scissorY, context.scissorWidth,
+                         context.scissorHeight);
+    }
+    std::vector<uint32_t> culled;
+    const std::vector<uint32_t>* indices = nullptr;
+    if (light.shadowMesh && settings().gfxCullVolumes.flag) {
+        culled = triangleIndices(selectFaces(*light.shadowMesh, group.volume(frame.cameraToWorld)));
+        indices = &culled;
+    } else if (light.shadowBatch) {
+        indices = &light.shadowBatch->indices;
+    }
+    drawPrecomputedVolume(frame, light, indices ? *indices : culled, inShadow);
+    context.clearScissor();
+    gDriver.dDisableScissor();
+    flushRenderQueue();
+}
+
+void renderPrecomputed(const LightFrame& frame, const Light& light, const BoundingBox& lightBox) {
+    const bool inShadow = cameraInShadow(light, frame.cameraPosition);
+    queueLitSectors(frame, light, lightBox, true);
+    flushRenderQueue();
+
+    const LightGroup group = buildLightGroup(frame);
+    if (group.empty()) return;
+    if (shadowsOn()) drawGroupShadow(frame, light, group, inShadow);
+    RenderContext& context = renderContext();
+    context.modelView = frame.view;
+    gDriver.dColor4(1.0f, 1.0f, 1.0f, 1.0f);
+    const VisibleSet& visible = *frame.visible;
+    for (size_t i = 0; i < visible.instances.size() && i < visible.instanceBoxes.size(); ++i) {
+        MeshInstance* instance = visible.instances[i];
+        if (std::find(group.instances.begin(), group.instances.end(), instance) !=
+            group.instances.end())
+            queueLitInstance(frame, *instance, visible.instanceBoxes[i], lightBox);
+    }
+    flushRenderQueue();
+}
+
+void renderDynamic(const LightFrame& frame, const Light& light, const LightReach& reach,
+                   const BoundingBox& lightBox) {
+    if (shadowsOn()) queueCpuVolumes(frame, light, reach, lightBox);
+    queueLitSectors(frame, light, lightBox, false);
+    queueLitInstances(frame, lightBox);
+    flushRenderQueue();
+    // Entries the cache let go of while this light was queued were drawn just now.
+    lightCache().releaseRetired();
+}
+
+void clearLitBits(const VisibleSet& visible) {
+    for (Sector* sector : visible.sectors) clearBits(*sector, frameflag::kLit);
+    for (MeshInstance* instance : visible.instances) clearBits(*instance, frameflag::kLit);
+}
+
+}  // namespace
+
+void renderLight(const LightFrame& frame, Light& light, const LightReach& reach) {
+    clearStencil();
+    RenderContext& context = renderContext();
+    context.setLight(&light, &light.position, light.colour, &light.outerRadius);
+    context.modelView = frame.view;
+
+    const BoundingBox lightBox = lightScreenBox(frame, light);
+    if (frame.visible && !isEmptyScreenBox(lightBox)) {
+        if (shadowsOn()) queueProgramVolumes(frame, reach, lightBox);
+        if (light.precomputed && !settings().gfxForceDynamic.flag)
+            renderPrecomputed(frame, light, lightBox);
+        else
+            renderDynamic(frame, light, reach, lightBox);
+    }
+    // Also when nothing was drawn: the next light must not inherit this one's marks.
+    if (frame.visible) clearLitBits(*frame.visible);
+}
+
+// ---- pieces ---------------------------------------------------------------------------
+
+ScissorRect scissorFromBox(const BoundingBox& box, float halfWidth, float halfHeight) {
+    const int x0 = static_cast<int>(std::floor((box.min.x + 1.0f) * halfWidth));
+    const int x1 = static_cast<int>(std::ceil((box.max.x + 1.0f) * halfWidth));
+    const int y0 = static_cast<int>(std::floor((box.min.y + 1.0f) * halfHeight));
+    const int y1 = static_cast<int>(std::ceil((box.max.y + 1.0f) * halfHeight));
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+void setScissorFromBox(const BoundingBox& box, const LightFrame& frame) {
+    const ScissorRect rect = scissorFromBox(box, frame.halfWidth, frame.halfHeight);
+    renderContext().setScissor(rect.x, rect.y, rect.width, rect.height);
+    if (!settings().dbgDrawSboxes.flag || !frame.debug) return;
+
+    gDriver.dMatrixMode(dcode::kModelView);
+    gDriver.dPushMatrix();
+    gDriver.dLoadIdentity();
+    gDriver.dScissor(0, 0, static_cast<int>(2.0f * frame.halfWidth),
+                     static_cast<int>(2.0f * frame.halfHeight));
+    const DVec4 corners[4] = {{box.min.x, box.min.y, -1.0f, 1.0f},
+                              {box.max.x, box.min.y, -1.0f, 1.0f},
+                              {box.max.x, box.max.y, -1.0f, 1.0f},
+                              {box.min.x, box.max.y, -1.0f, 1.0f}};
+    for (const Pass* pass : frame.debug->ambientPasses()) {
+        pass->apply();
+        gDriver.dColor3(1.0f, 0.0f, 0.0f);
+        for (int i = 0; i < 4; ++i) gDriver.dRenderLine(corners[i], corners[(i + 1) % 4]);
+        pass->end();
+    }
+    gDriver.dPopMatrix();
+}
+
+BoundingBox lightScreenBox(const LightFrame& frame, const Light& light) {
+    const Vector4 centre = frame.view.transformPoint(light.position);
+    const float r = light.outerRadius;
+    const BoundingBox eyeBox({centre.x - r, centre.y - r, centre.z - r, 0.0f},
+                             {centre.x + r, centre.y + r, centre.z + r, 0.0f});
+    return eyeBox.screenRect(frame.projection);
+}
+
+bool isEmptyScreenBox(const BoundingBox& box) {
+    return box.max.x - box.min.x < kMinimumExtent || box.max.y - box.min.y < kMinimumExtent;
+}
+
+void LightGroup::add(MeshInstance* instance, const BoundingBox& screenBox,
+                     const std::array<Vector4, 8>& corners, const Vector4& eye) {
+    instances.push_back(instance);
+    box.extend(screenBox.min);
+    box.extend(screenBox.max);
+    for (const Vector4& corner : corners) {
+        const float distance = length3(corner - eye);
+        nearest = std::min(nearest, distance);
+        farthest = std::max(farthest, distance);
+    }
+}
+
+void LightGroup::merge(const LightGroup& other) {
+    instances.insert(instances.end(), other.instances.begin(), other.instances.end());
+    if (!other.box.isEmpty()) {
+        box.extend(other.box.min);
+        box.extend(other.box.max);
+    }
+    nearest = std::min(nearest, other.nearest);
+    farthest = std::max(farthest, other.farthest);
+}
+
+ViewVolume LightGroup::volume(const Matrix4& cameraToWorld) const {
+    return ViewVolume::fromScreenRect(box.min.x, box.max.x, box.min.y * kAspectSlope,
+                                      box.max.y * kAspectSlope, farthest)
+        .transformed(cameraToWorld);
+}
+
+bool cameraInShadow(const Light& light, const Vector4& cameraPosition) {
+    const Ray ray = Ray::fromPoints(light.position, cameraPosition, 1, 0);
+    for (const LightPiece& piece : light.pieces) {
+        if (!piece.mesh) continue;
+        if (piece.mesh->rayHit(ray, true) < ray.length) return true;
+    }
+    return false;
+}
+
+}  // namespace arvel
