@@ -67,30 +67,19 @@ TEST(LightLevelTest, VolumeIsLitAsItsPointClosestToTheLight) {
 
 // ---- reach ------------------------------------------------------------------------
 
-TEST(LightReachTest, SphereInFrontOfTheEyeReachesTheVolume) {
+TEST(LightReachTest, SphereReachesUnlessWhollyBehindOnePlane) {
     const ViewVolume volume = ViewVolume::fromScreenRect(-1, 1, -1, 1, 100.0f);
-    EXPECT_TRUE((lightAt({0, 0, -10, 0}, 0.0f, 1.0f))->reaches(volume));
-}
-
-TEST(LightReachTest, SphereWhollyBehindOnePlaneDoesNotReach) {
-    const ViewVolume volume = ViewVolume::fromScreenRect(-1, 1, -1, 1, 100.0f);
+    EXPECT_TRUE(lightAt({0, 0, -10, 0}, 0.0f, 1.0f)->reaches(volume));
     // Behind the eye: about 7.07 behind each side plane.
-    EXPECT_FALSE((lightAt({0, 0, 10, 0}, 0.0f, 5.0f))->reaches(volume));
-    EXPECT_TRUE((lightAt({0, 0, 10, 0}, 0.0f, 8.0f))->reaches(volume));
-    // Beyond the cap at depth 100.
-    EXPECT_FALSE((lightAt({0, 0, -150, 0}, 0.0f, 10.0f))->reaches(volume));
-    EXPECT_TRUE((lightAt({0, 0, -150, 0}, 0.0f, 60.0f))->reaches(volume));
-}
-
-TEST(LightReachTest, SphereTouchingAPlaneStillReaches) {
-    const ViewVolume volume = ViewVolume::fromScreenRect(-1, 1, -1, 1, 100.0f);
-    EXPECT_TRUE((lightAt({0, 0, -110, 0}, 0.0f, 10.0f))->reaches(volume));
-}
-
-TEST(LightReachTest, VolumeWithoutPlanesIsReachedFromAnywhere) {
+    EXPECT_FALSE(lightAt({0, 0, 10, 0}, 0.0f, 5.0f)->reaches(volume));
+    EXPECT_TRUE(lightAt({0, 0, 10, 0}, 0.0f, 8.0f)->reaches(volume));
+    // Beyond the cap at depth 100; touching it still reaches.
+    EXPECT_FALSE(lightAt({0, 0, -150, 0}, 0.0f, 10.0f)->reaches(volume));
+    EXPECT_TRUE(lightAt({0, 0, -150, 0}, 0.0f, 60.0f)->reaches(volume));
+    EXPECT_TRUE(lightAt({0, 0, -110, 0}, 0.0f, 10.0f)->reaches(volume));
     ViewVolume open;
     open.finish();
-    EXPECT_TRUE((lightAt({1e6f, 0, 0, 0}, 0.0f, 1.0f))->reaches(open));
+    EXPECT_TRUE(lightAt({1e6f, 0, 0, 0}, 0.0f, 1.0f)->reaches(open));
 }
 
 // ---- records ----------------------------------------------------------------------
@@ -200,7 +189,7 @@ protected:
     TestMap map{&techniques};
 };
 
-TEST_F(LightLoadTest, NamedRecordWithoutPiecesGivesPositionRadiiColourAndEndsAfterTheName) {
+TEST_F(LightLoadTest, RecordWithoutPiecesGivesPositionRadiiColourSwitchAndEndsAfterTheName) {
     loadMap();
     Light light;
     LightRecord record;
@@ -219,17 +208,12 @@ TEST_F(LightLoadTest, NamedRecordWithoutPiecesGivesPositionRadiiColourAndEndsAft
     EXPECT_FALSE(light.precomputed);
     EXPECT_EQ(light.shadowMesh, nullptr);
     EXPECT_EQ(light.homeSector, nullptr);
-}
 
-TEST_F(LightLoadTest, SwitchFollowsBitZeroOfTheRecord) {
-    loadMap();
-    Light light;
-    EXPECT_TRUE(light.lightSwitch);
-    LightRecord record;
+    Light plain;
     record.flags = Light::kRecordNoPieces;
-    EXPECT_EQ(load(light, record), 0);
-    EXPECT_FALSE(light.lightSwitch);
-    EXPECT_FALSE(light.named);
+    EXPECT_EQ(load(plain, record), 0);
+    EXPECT_FALSE(plain.lightSwitch);
+    EXPECT_FALSE(plain.named);
 }
 
 TEST_F(LightLoadTest, EmptyRecordIsOneByteLongWhateverTheOtherBitsSay) {
