@@ -152,7 +152,9 @@ void DynamicMesh::readBones(DataStream& stream) {
             requireIndex(childIndex, count, __LINE__, "Bone", i, "child bone");
             Bone* child = bones_[static_cast<size_t>(childIndex)].get();
             // One parent per bone keeps the skeleton a tree that posing can walk.
-            if (child == &bone || child->parentBone)
+            if (child == &bone)
+                throw new Exception(__LINE__, kSource, "Bone %d names itself as its child\n", i);
+            if (child->parentBone)
                 throw new Exception(__LINE__, kSource,
                                     "Bone %d names bone %d as its child, which already has a "
                                     "parent\n",
