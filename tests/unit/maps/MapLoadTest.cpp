@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <functional>
+#include <random>
 #include <set>
 
 #include "MapTestSupport.h"
@@ -410,6 +411,26 @@ TEST_F(MapTest, CountLargerThanTheRestOfTheFileFailsAtOnce) {
         EXPECT_TRUE(contains(boxes, kReadPastEnd)) << c.what;
         EXPECT_TRUE(isEmpty()) << c.what;
     }
+}
+
+TEST_F(MapTest, CorruptedBytesEitherLoadOrFailTheLevelCleanly) {
+    const std::string original = otmBytes(fullMap());
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<size_t> at(0, original.size() - 1);
+    std::uniform_int_distribution<int> value(0, 255);
+    int failed = 0;
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes = original;
+        for (int n = 0; n < 1 + round % 4; ++n)
+            bytes[at(random)] = static_cast<char>(value(random));
+        const std::string boxes = load(bytes);
+        if (boxes.empty()) continue;
+        ++failed;
+        EXPECT_TRUE(contains(boxes, kLevelMessage)) << "round " << round;
+        EXPECT_TRUE(isEmpty()) << "round " << round;
+    }
+    EXPECT_GT(failed, 0);
+    drainPostedCloses();
 }
 
 // ---- indices outside their lists --------------------------------------------------
