@@ -1,5 +1,6 @@
 #include "world/Sector.h"
 
+#include "world/MeshInstance.h"
 #include "world/Portal.h"
 #include "world/StaticMesh.h"
 #include "world/ViewVolume.h"
@@ -15,6 +16,11 @@ Sector::Sector(Map* map, int index) : map_(map), mesh_(std::make_unique<StaticMe
 Sector::~Sector() = default;
 
 void Sector::takeMeshBox() { boundingBox = mesh_->boundingBox; }
+
+void Sector::addInstance(MeshInstance& instance) {
+    instances_.push_back(&instance);
+    instance.addSector(this);
+}
 
 bool Sector::containsPoint(const Vector4& p) const {
     Ray down = Ray::fromDirection(p, {0.0f, -1.0f, 0.0f, 0.0f});

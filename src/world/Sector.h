@@ -35,10 +35,10 @@ public:
     void addLight(Light* light) { lights_.push_back(light); }
     void addPortal(Portal* portal) { portals_.push_back(portal); }
 
-    // Dynamic-mesh instances placed here, in the order added (not owned). The
-    // instance keeps its own list of sectors.
+    // Dynamic-mesh instances placed here, in the order added (not owned).
     const std::vector<MeshInstance*>& instances() const { return instances_; }
-    void addInstance(MeshInstance* instance) { instances_.push_back(instance); }
+    // Lists the instance here and this sector in the instance's own list.
+    void addInstance(MeshInstance& instance);
 
     // The volumes through which the current walk reached this sector; valid from the
     // walk's first visit until the next walk visits it again.

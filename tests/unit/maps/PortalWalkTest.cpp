@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "MapTestSupport.h"
+#include "world/DynamicMesh.h"
 #include "world/Light.h"
+#include "world/MeshInstance.h"
 #include "world/Portal.h"
 #include "world/Sector.h"
 #include "world/StaticMesh.h"
@@ -273,6 +275,20 @@ TEST_F(MapTest, OverlappingSectorsFindTheFirstInIndexOrder) {
     ASSERT_EQ(load(plain), "");
     EXPECT_EQ(map->findSector({1, 1, 1, 0}), &map->sector(0));
     EXPECT_TRUE(map->sector(1).containsPoint({1, 1, 1, 0}));
+}
+
+TEST_F(MapTest, InstanceAddedToASectorListsBothWays) {
+    OtmMap plain;
+    plain.sectors = {boxSector({0, 0, 0, 0}, {4, 3, 4, 0}), boxSector({4, 0, 0, 0}, {8, 3, 4, 0})};
+    ASSERT_EQ(load(plain), "");
+    DynamicMesh mesh("none.msh", &textures, &techniques);
+    MeshInstance first(mesh, nullptr), second(mesh, nullptr);
+    map->sector(1).addInstance(first);
+    map->sector(1).addInstance(second);
+    map->sector(0).addInstance(first);
+    EXPECT_EQ(map->sector(1).instances(), (std::vector<MeshInstance*>{&first, &second}));
+    EXPECT_EQ(first.sectors(), (std::vector<Sector*>{&map->sector(1), &map->sector(0)}));
+    EXPECT_EQ(second.sectors(), (std::vector<Sector*>{&map->sector(1)}));
 }
 
 }  // namespace
