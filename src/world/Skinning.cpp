@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace arvel {
 
@@ -53,60 +54,65 @@ Quaternion sampleKeys(const Quaternion* keys, int count, uint32_t elapsedMs) {
 
 namespace {
 
-// The three direction columns and the translation of a blended skin matrix. Blending
-// the matrices once per position and applying the blend is the same weighted sum as
-// transforming by each bone and summing, at a fraction of the work for the vertices.
+// Four floats in one register (SSE, NEON) through the compiler's vector extension;
+// arithmetic with a scalar applies it to every lane.
+using Float4 = float __attribute__((vector_size(16)));
+
+inline Float4 load4(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline void store4(float* p, Float4 v) { std::memcpy(p, &v, sizeof v); }
+
+// The columns of the weighted sum of a position's skin matrices. Blending the
+// matrices once per position and applying the blend is the same weighted sum as
+// transforming by each bone and summing, at a fraction of the work per vertex.
 struct Blend {
-    float m[16];
+    Float4 c0, c1, c2, c3;
 };
 
-inline void blendInfluences(const SkinJob& job, int p, Blend& blend) {
-    std::fill(std::begin(blend.m), std::end(blend.m), 0.0f);
+inline Blend blendInfluences(const SkinJob& job, int p) {
+    Blend b{};
     const SkinInfluence* influence = job.influences + job.influenceStart[p];
     const SkinInfluence* end = job.influences + job.influenceStart[p + 1];
     for (; influence != end; ++influence) {
-        const float* s = job.skinMatrices[influence->bone].m;
+        const float* m = job.skinMatrices[influence->bone].m;
         const float w = influence->weight;
-        for (int i = 0; i < 16; ++i) blend.m[i] += w * s[i];
+        b.c0 += w * load4(m);
+        b.c1 += w * load4(m + 4);
+        b.c2 += w * load4(m + 8);
+        b.c3 += w * load4(m + 12);
     }
+    return b;
 }
 
+// The direction turned by the blend and normalised (a zero result stays zero), w = 0.
 inline void transformDirection(const Blend& b, const float* v, float* out) {
-    float x = b.m[0] * v[0] + b.m[4] * v[1] + b.m[8] * v[2];
-    float y = b.m[1] * v[0] + b.m[5] * v[1] + b.m[9] * v[2];
-    float z = b.m[2] * v[0] + b.m[6] * v[1] + b.m[10] * v[2];
-    const float lengthSquared = x * x + y * y + z * z;
-    if (lengthSquared > 0.0f) {
-        const float scale = 1.0f / std::sqrt(lengthSquared);
-        x *= scale;
-        y *= scale;
-        z *= scale;
-    }
-    out[0] = x;
-    out[1] = y;
-    out[2] = z;
-    out[3] = 0.0f;
+    Float4 d = b.c0 * v[0] + b.c1 * v[1] + b.c2 * v[2];
+    d[3] = 0.0f;
+    const float lengthSquared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    if (lengthSquared > 0.0f) d *= 1.0f / std::sqrt(lengthSquared);
+    store4(out, d);
 }
 
 }  // namespace
 
 void skinMesh(SkinJob& job) {
     Vector4 low = job.boundsMin, high = job.boundsMax;
-    Blend blend;
     for (int p = 0; p < job.positionCount; ++p) {
-        blendInfluences(job, p, blend);
+        const Blend blend = blendInfluences(job, p);
         const RenderPosition& bind = job.bindPositions[p];
-        const float* m = blend.m;
-        const float x = m[0] * bind.x + m[4] * bind.y + m[8] * bind.z + m[12];
-        const float y = m[1] * bind.x + m[5] * bind.y + m[9] * bind.z + m[13];
-        const float z = m[2] * bind.x + m[6] * bind.y + m[10] * bind.z + m[14];
-        job.positions[p] = {x, y, z, 0.0f};
-        low.x = std::min(low.x, x);
-        low.y = std::min(low.y, y);
-        low.z = std::min(low.z, z);
-        high.x = std::max(high.x, x);
-        high.y = std::max(high.y, y);
-        high.z = std::max(high.z, z);
+        Float4 skinned = blend.c0 * bind.x + blend.c1 * bind.y + blend.c2 * bind.z + blend.c3;
+        skinned[3] = 0.0f;
+        store4(&job.positions[p].x, skinned);
+        low.x = std::min(low.x, skinned[0]);
+        low.y = std::min(low.y, skinned[1]);
+        low.z = std::min(low.z, skinned[2]);
+        high.x = std::max(high.x, skinned[0]);
+        high.y = std::max(high.y, skinned[1]);
+        high.z = std::max(high.z, skinned[2]);
 
         for (int v = job.vertexStart[p]; v < job.vertexStart[p + 1]; ++v) {
             const SkinVertexSource& source = job.vertexSources[v];
