@@ -408,6 +408,9 @@ void World::ambientStage() {
 
 void World::markVisible() {
     for (Sector* sector : visible_.sectors) {
+        // On the sector, which the light stage reads, and on its mesh, the object that
+        // is drawn and touched.
+        setBits(*sector, frameflag::kVisible);
         setBits(sector->staticMesh(), frameflag::kVisible);
         clearBits(*sector, frameflag::kVisited);
         for (Portal* portal : sector->portals())
@@ -430,6 +433,9 @@ void World::renderLights() {
 void World::endFrame() {
     for (SceneNode* node : touched_) clearBits(*node, kFrameBits);
     touched_.clear();
+    // Sectors are not touched objects; the next walk would reset them, but no frame
+    // bit is left standing between frames.
+    for (Sector* sector : visible_.sectors) clearBits(*sector, kFrameBits);
     for (Light* light : visible_.lights) light->flags &= ~frameflag::kCollected;
 
     visible_.volumes.clear();
