@@ -25,7 +25,13 @@
 #include "input/WindowsMouse.h"
 #include "platform/platform.h"
 #include "render/Font.h"
+#include "render/RenderQueue.h"
 #include "world/Camera.h"
+#include "world/Light.h"
+#include "world/Map.h"
+#include "world/MeshInstance.h"
+#include "world/Sector.h"
+#include "world/World.h"
 
 namespace arvel {
 
@@ -35,6 +41,8 @@ namespace {
 struct Game {
     platform::Window* window = nullptr;
     Console* console = nullptr;
+    World* world = nullptr;
+    Map* map = nullptr;  // the level, owned by the world
     Camera* camera = nullptr;
     bool active = false;
     float fps = 0.0f;
@@ -60,11 +68,15 @@ void shutdown() {
         std::printf("camera %g %g %g %g %g %g\n", p.x, p.y, p.z, a.pitch, a.yaw, a.roll);
         std::fflush(stdout);
     }
+    delete game.world;
+    game.world = nullptr;
+    game.map = nullptr;
     delete game.console;
     game.console = nullptr;
     delete game.camera;
     game.camera = nullptr;
     fileSystem().clear();
+    destroyRenderQueue();
     zone().destroy();
 }
 
@@ -190,6 +202,29 @@ void steer() {
         if (k.pressed(toggle.key)) toggle.variable->flag = !toggle.variable->flag;
 }
 
+// An animated mesh placed in a sector of the level. A level without that sector or a
+// mesh without animations leaves it unplaced or still, noted in the log.
+void placeMesh(const char* file, float x, float y, float z, int sectorIndex) {
+    MeshInstance* instance = game.world->loadDynamicMesh(file);
+    instance->setPosition(x, y, z, 0);
+    if (game.map && sectorIndex < game.map->sectorCount()) {
+        game.map->sector(sectorIndex).addInstance(*instance);
+    } else {
+        DumpLog("%s: the level has no sector %d; the mesh is not placed\n", file, sectorIndex);
+    }
+    if (instance->mesh().animationCount() > 0)
+        instance->setAnimation(0);
+    else
+        DumpLog("%s: no animation to play\n", file);
+}
+
+// The test scene: the level and the two animated meshes.
+void loadScene() {
+    game.map = game.world->loadMap("test.otm");
+    placeMesh("test.msh", -72.5f, 32.1f, -17.5f, 1);
+    placeMesh("testa.msh", -203.5f, -112.0f, -90.0f, 4);
+}
+
 // The demo's start place, or the one dbg_camera gives ("x y z pitch yaw roll").
 void placeCamera(Camera& camera) {
     float x = -50.44f, y = 40.717f, z = -36.719f, pitch = 0, yaw = -135.0f, roll = 0;
@@ -227,12 +262,26 @@ int truncatedRate(float value) {
 
 // The statistics line in the top left corner.
 void drawOverlay(const Font& font, int tris) {
-    const int visibleLights = 0;  // the World's count, once there is a World
+    const int visibleLights = visibleLightCount();
     font.begin2D();
     font.print(-1.0f, 1.0f, "FPS: %3.2f Triangles/Sec: %8d\nTriangles: %8d Visible lights: %2d\n",
                static_cast<double>(game.fps), truncatedRate(static_cast<float>(tris) * game.fps),
                tris, visibleLights);
     font.end2D();
+}
+
+// The map's lights from index 8 on flicker like flames: red 0.75 to 1, a little green.
+void flickerLights() {
+    if (!game.map) return;
+    for (int i = 8; i < game.map->lightCount(); ++i) {
+        // Scaled by the generator's own range, so every platform gets 0.75 to 1.
+        const float v = 0.75f + 0.25f * static_cast<float>(static_cast<double>(std::rand()) /
+                                                           (static_cast<double>(RAND_MAX) + 1.0));
+        Light& light = game.map->light(i);
+        light.colour[0] = v;
+        light.colour[1] = v * 0.6313f;
+        light.colour[2] = 0.0f;
+    }
 }
 
 void renderFrame(const Font* font) {
@@ -251,7 +300,11 @@ void renderFrame(const Font* font) {
     gDriver.dSetClear(7);
     gDriver.dClearBuffer();
 
-    if (game.camera) game.camera->updateView();
+    flickerLights();
+    if (game.camera) {
+        const CameraView& view = game.camera->updateView();
+        if (game.world) game.world->render(view);
+    }
 
     steer();
 
@@ -301,6 +354,7 @@ int runGame(int, char**) {
         return 0;
     }
     zone().create();
+    createRenderQueue();
     mountFileSystem();
     createConsole();
 
@@ -334,6 +388,7 @@ int runGame(int, char**) {
     gDriver.dEnableCull();
 
     try {
+        game.world = new World(game.console, static_cast<float>(width), static_cast<float>(height));
         game.camera = new Camera();
         mouse().initialise(game.window);
     } catch (Exception* e) {
@@ -354,6 +409,15 @@ int runGame(int, char**) {
 
     // A deterministic clock starts from zero so that every run sees the same times.
     frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
+    try {
+        loadScene();
+    } catch (Exception* e) {
+        SetErrorLocation(266, "Main");
+        FatalError("%s\n", e->what());
+        delete e;
+        font.reset();
+        return 0;
+    }
     game.fps = 0;
     game.frameCount = 0;
     placeCamera(*game.camera);

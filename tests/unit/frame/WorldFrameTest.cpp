@@ -248,8 +248,7 @@ protected:
     MeshInstance* place(float x, float y, float z, Sector& sector) {
         MeshInstance* instance = world->loadDynamicMesh("thing.msh");
         instance->setPosition(x, y, z, 0);
-        sector.addInstance(instance);
-        instance->addSector(&sector);
+        sector.addInstance(*instance);
         return instance;
     }
     void SetUp() override {
@@ -289,8 +288,7 @@ TEST_F(WorldInstances, InstanceOutsideItsSectorsBoxesIsNeitherDrawnNorLit) {
 
 TEST_F(WorldInstances, InstanceInTwoSectorsIsListedOnceWithBothBoxes) {
     MeshInstance* instance = place(4.0f, 1.0f, 2.0f, map->sector(0));
-    map->sector(1).addInstance(instance);
-    instance->addSector(&map->sector(1));
+    map->sector(1).addInstance(*instance);
     renderInRoom0(kTowardsDoor);
     EXPECT_EQ(world->visibleSet().instances, std::vector<MeshInstance*>{instance});
 }
