@@ -136,7 +136,7 @@ TEST_F(LightRenderTest, LitSectorIsClippedToWhereItsBoxMeetsTheLights) {
 TEST_F(LightRenderTest, CasterVolumeIsExtrudedByTheVertexProgramOverFacesAndEdges) {
     setUp();
     const auto box = boxInstance({0, 0, -5, 0}, {-1, -1, -1, 0}, {1, 1, 1, 0}, true);
-    room.addInstance(box.get());
+    room.addInstance(*box);
     box->flags |= frameflag::kVisible;
     const auto light = pointLight({0, 0, -2, 0}, 30.0f);
     light->homeSector = &room;
@@ -242,7 +242,7 @@ protected:
     void setUp(bool twoSided = true, bool clamp = true) {
         PrecomputedLightTest::setUp(twoSided, clamp);
         box = boxInstance({0, 0, -10, 0}, {-1, -1, -1, 0}, {1, 1, 1, 0});
-        room.addInstance(box.get());
+        room.addInstance(*box);
         box->flags |= frameflag::kVisible;
         visible.instances.push_back(box.get());
         visible.instanceBoxes.push_back(BoundingBox({-0.3f, -0.3f, 0, 0}, {0.3f, 0.3f, 0, 0}));

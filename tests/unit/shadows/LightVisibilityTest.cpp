@@ -15,7 +15,7 @@ protected:
         room.flags |= frameflag::kVisible;
     }
     void see(MeshInstance& instance) {
-        room.addInstance(&instance);
+        room.addInstance(instance);
         instance.flags |= frameflag::kVisible;
         visible.instances.push_back(&instance);
         visible.instanceBoxes.push_back(BoundingBox({-1, -1, 0, 0}, {1, 1, 0, 0}));
@@ -81,8 +81,8 @@ TEST_F(LightVisibilityTest, VisibleInstanceIsLitOnlyWithinTheRadius) {
 TEST_F(LightVisibilityTest, InstanceAddedToTwoReachedSectorsIsCollectedOnce) {
     Sector second{nullptr, 1};
     const auto box = boxInstance({2, 0, -5, 0}, {-0.5f, -0.5f, -0.5f, 0}, {0.5f, 0.5f, 0.5f, 0});
-    room.addInstance(box.get());
-    second.addInstance(box.get());
+    room.addInstance(*box);
+    second.addInstance(*box);
     const auto light = pointLight({0, 2, -5, 0}, 10.0f);
     light->precomputed = true;
     light->pieces = {{&room, &room.staticMesh()}, {&second, &second.staticMesh()}};
@@ -94,7 +94,7 @@ TEST_F(LightVisibilityTest, InstanceAddedToTwoReachedSectorsIsCollectedOnce) {
 TEST_F(LightVisibilityTest, InstanceHoldingTheLightCastsAShadow) {
     // Behind the camera, out of its view, but the light is inside it.
     const auto box = boxInstance({0, 0, 8, 0}, {-1, -1, -1, 0}, {1, 1, 1, 0});
-    room.addInstance(box.get());
+    room.addInstance(*box);
     const auto light = pointLight({0, 0, 8, 0}, 20.0f);
     light->homeSector = &room;
     ASSERT_TRUE(lightVisible(frame, *light, reach));
@@ -105,7 +105,7 @@ TEST_F(LightVisibilityTest, InstanceHoldingTheLightCastsAShadow) {
 TEST_F(LightVisibilityTest, InstanceOutOfViewCastsOnlyWhenItsShadowFallsIntoView) {
     // Both behind the camera; the light beyond the box throws the shadow into view.
     const auto box = boxInstance({0, 0, 4, 0}, {-1, -1, -1, 0}, {1, 1, 1, 0});
-    room.addInstance(box.get());
+    room.addInstance(*box);
     const auto beyond = pointLight({0, 0, 8, 0}, 40.0f);
     beyond->homeSector = &room;
     ASSERT_TRUE(lightVisible(frame, *beyond, reach));
