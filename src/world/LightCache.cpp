@@ -241,8 +241,10 @@ void LightCache::clear() {
 }
 
 LightCache& lightCache() {
-    static LightCache cache;
-    return cache;
+    // Never destroyed at exit: by then the driver's context may be gone, so freeing
+    // vertex arrays is the World's job (clear) while the driver is still there.
+    static LightCache* cache = new LightCache();
+    return *cache;
 }
 
 int lightCacheCapacity() {

@@ -86,7 +86,9 @@ private:
     std::vector<std::unique_ptr<LightCacheEntry>> retired_;
 };
 
-// The process-wide cache; its capacity is gfx_light_cache, truncated.
+// The process-wide cache; its capacity is gfx_light_cache, truncated. Entries are keyed
+// by address, so whoever destroys meshes or lights (the World, with its maps) must
+// clear the cache first; it is never destroyed by itself.
 LightCache& lightCache();
 int lightCacheCapacity();
 
