@@ -1,5 +1,6 @@
 #include "render/Pass.h"
 
+#include <climits>
 #include <cmath>
 
 #include "console/Settings.h"
@@ -56,34 +57,18 @@ const Matrix4* boneMatrix(const RenderContext& context, int bone) {
     return context.bones[static_cast<size_t>(bone)];
 }
 
+// Arguments beyond argumentCount are 0: the invoker always reads six.
 void invokeExtension(const ExtensionCall& extension) {
-    const int* a = extension.arguments;
-    switch (extension.argumentCount) {
-        case 0:
-            reinterpret_cast<void (*)()>(extension.function)();
-            break;
-        case 1:
-            reinterpret_cast<void (*)(int)>(extension.function)(a[0]);
-            break;
-        case 2:
-            reinterpret_cast<void (*)(int, int)>(extension.function)(a[0], a[1]);
-            break;
-        case 3:
-            reinterpret_cast<void (*)(int, int, int)>(extension.function)(a[0], a[1], a[2]);
-            break;
-        case 4:
-            reinterpret_cast<void (*)(int, int, int, int)>(extension.function)(a[0], a[1], a[2],
-                                                                               a[3]);
-            break;
-        case 5:
-            reinterpret_cast<void (*)(int, int, int, int, int)>(extension.function)(
-                a[0], a[1], a[2], a[3], a[4]);
-            break;
-        default:
-            reinterpret_cast<void (*)(int, int, int, int, int, int)>(extension.function)(
-                a[0], a[1], a[2], a[3], a[4], a[5]);
-            break;
-    }
+    if (extension.invoke) extension.invoke(extension.function, extension.arguments);
+}
+
+// A scaled scissor edge in whole pixels. The scale comes from a script and can carry
+// the edge beyond what an int holds (or make it NaN), so it is clamped.
+int pixelCoordinate(float value) {
+    if (std::isnan(value)) return 0;
+    if (value <= static_cast<float>(INT_MIN)) return INT_MIN;
+    if (value >= static_cast<float>(INT_MAX)) return INT_MAX;
+    return static_cast<int>(value);
 }
 
 bool occlusionActive(const Pass& pass, const RenderContext& context) {
@@ -265,12 +250,11 @@ void Pass::applyObject(const RenderContext& context) const {
     if (settings().gfxScissor.flag && context.scissorValid) {
         const float dx = static_cast<float>(context.scissorWidth) * 0.5f * (scissorScale - 1.0f);
         const float dy = static_cast<float>(context.scissorHeight) * 0.5f * (scissorScale - 1.0f);
-        const int x = static_cast<int>(std::floor(static_cast<float>(context.scissorX) - dx));
-        const int y = static_cast<int>(std::floor(static_cast<float>(context.scissorY) - dy));
-        const int w =
-            static_cast<int>(std::ceil(static_cast<float>(context.scissorWidth) + 2 * dx));
+        const int x = pixelCoordinate(std::floor(static_cast<float>(context.scissorX) - dx));
+        const int y = pixelCoordinate(std::floor(static_cast<float>(context.scissorY) - dy));
+        const int w = pixelCoordinate(std::ceil(static_cast<float>(context.scissorWidth) + 2 * dx));
         const int h =
-            static_cast<int>(std::ceil(static_cast<float>(context.scissorHeight) + 2 * dy));
+            pixelCoordinate(std::ceil(static_cast<float>(context.scissorHeight) + 2 * dy));
         call(gDriver.dEnableScissor);
         call(gDriver.dScissor, x, y, w, h);
     } else {

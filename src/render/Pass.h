@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "render/ScriptCalls.h"
+
 namespace arvel {
 
 class PixelShader;
@@ -50,10 +52,12 @@ struct RequiredFeature {
     DriverSwitch disable = nullptr;
 };
 
-// A further driver function called with up to six int arguments when the pass is set up.
+// A further driver function called with up to six int arguments when the pass is set up,
+// through the invoker that knows its real parameter types.
 struct ExtensionCall {
     static constexpr int kMaxArguments = 6;
     void* function = nullptr;
+    ScriptInvoker invoke = nullptr;
     int argumentCount = 0;
     int arguments[kMaxArguments] = {};
 };

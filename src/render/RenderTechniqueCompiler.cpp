@@ -15,6 +15,7 @@
 #include "core/Exception.h"
 #include "driver/Driver.h"
 #include "render/RenderTechnique.h"
+#include "render/ScriptCalls.h"
 #include "render/VertexProgram.h"
 
 namespace arvel {
@@ -532,15 +533,23 @@ private:
         std::vector<std::string> features = readFileNames();
         for (const std::string& feature : features) {
             if (!pass.usable) break;
-            auto query = reinterpret_cast<bool (*)()>(driverSymbol(("d" + feature).c_str()));
+            // A name that is no query or switch of the driver interface counts as missing:
+            // it could not be called without arguments.
+            const std::string queryName = "d" + feature;
+            auto query = isFeatureQuery(queryName.c_str())
+                             ? reinterpret_cast<bool (*)()>(driverSymbol(queryName.c_str()))
+                             : nullptr;
             RequiredFeature required;
-            required.enable =
-                reinterpret_cast<DriverSwitch>(driverSymbol(("dEnable" + feature).c_str()));
-            required.disable =
-                reinterpret_cast<DriverSwitch>(driverSymbol(("dDisable" + feature).c_str()));
+            required.enable = featureSwitch("dEnable" + feature);
+            required.disable = featureSwitch("dDisable" + feature);
             pass.requiredFeatures.push_back(required);
             if (!query || !query()) pass.usable = false;
         }
+    }
+
+    static DriverSwitch featureSwitch(const std::string& name) {
+        if (!isFeatureSwitch(name.c_str())) return nullptr;
+        return reinterpret_cast<DriverSwitch>(driverSymbol(name.c_str()));
     }
 
     void compileExtensionCall(Pass& pass, const char* command) {
@@ -563,7 +572,9 @@ private:
                 fail(__LINE__, "ERROR: Token , or ) expected for extension calls, got %.4096s\n",
                      token);
         }
-        call.function = driverSymbol(function.c_str());
+        // Only functions that take numbers can be called with the script's integers.
+        call.invoke = scriptInvoker(function.c_str());
+        call.function = call.invoke ? driverSymbol(function.c_str()) : nullptr;
         if (call.function) {
             pass.extensionCalls.push_back(call);
         } else {
