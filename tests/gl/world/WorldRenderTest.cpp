@@ -23,6 +23,7 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "render/RenderQueue.h"
+#include "render/ResourceRegistry.h"
 #include "support/GLFixture.h"
 #include "support/TempDir.h"
 #include "world/Camera.h"
@@ -40,10 +41,13 @@ constexpr int kAmbient = kGrey / 4;
 
 // Two 4 x 3 x 4 rooms along +x, a 1 x 2 door between them, a white light in room 0
 // and a warm one in room 1, both reaching 6 units and casting CPU-built shadows.
-OtmMap twoLitRooms() {
-    OtmMap map = roomChain({});
+OtmMap twoLitRooms(const std::string& technique = "static_default.rt",
+                   const std::vector<std::string>& textures = {"grey.tga"}) {
+    RoomChainOptions options;
+    options.technique = technique;
+    OtmMap map = roomChain(options);
     for (OtmSector& sector : map.sectors)
-        for (OtmMaterial& material : sector.mesh.body.materials) material.textures = {"grey.tga"};
+        for (OtmMaterial& material : sector.mesh.body.materials) material.textures = textures;
     OtmLight white;
     white.position = {2.0f, 2.5f, 2.0f, 0.0f};
     white.outerRadius = 6.0f;
@@ -71,6 +75,19 @@ protected:
         FpfOptions cube;
         cube.cubeMap = true;
         folder.write("default.fpf", fpfBytes(normalizationCubeMap(8), cube));
+        // Straight up in tangent space: the surface's own normal.
+        Image flat(4, 4, 3);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) flat.set(x, y, {128, 128, 255});
+        folder.write("flat.tga", tgaBytes(flat));
+        folder.write("bump.otm", otmBytes(twoLitRooms("static_bump.rt", {"grey.tga", "flat.tga"})));
+        // Tipped all the way over to the surface's tangent.
+        Image tipped(4, 4, 3);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) tipped.set(x, y, {255, 128, 128});
+        folder.write("tipped.tga", tgaBytes(tipped));
+        folder.write("tipped.otm",
+                     otmBytes(twoLitRooms("static_bump.rt", {"grey.tga", "tipped.tga"})));
         folder.write("test.otm", otmBytes(twoLitRooms()));
 
         // As the game mounts its data: the level's folder, then the shipped scripts
@@ -92,9 +109,11 @@ protected:
             delete e;
         }
         ASSERT_NE(world, nullptr) << error;
-        map = world->loadMap("test.otm");
+        map = world->loadMap(level());
         ASSERT_EQ(map->sectorCount(), 2);
     }
+
+    virtual const char* level() const { return "test.otm"; }
 
     void TearDown() override {
         world.reset();
@@ -167,7 +186,7 @@ TEST_F(WorldRendering, LitRoomsCoverTheWindowWithNothingBlack) {
 TEST_F(WorldRendering, FarWallIsLitAndTheNextRoomShowsItsOwnLight) {
     renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
     // Left of the door: room 0's far wall under the white light.
-    const auto wall = readPixel(kSize / 6, kSize / 2);
+    const auto wall = readPixel(kSize / 4, kSize / 2);
     EXPECT_GT(wall[0], kAmbient + 40) << describe(wall);
     EXPECT_NEAR(wall[0], wall[2], 8) << "white light on grey is grey " << describe(wall);
     // Through the door: room 1's far wall under the warm light, red over blue.
@@ -198,6 +217,57 @@ TEST_F(WorldRendering, OcclusionCullingDropsTheRoomThatDrawsNoPixels) {
     renderFrame(3.9f, 1.5f, 2.0f, 90.0f);
     settings().gfxHwOcclusionCulling.flag = true;
     EXPECT_EQ(world->visibleSet().sectors.size(), 2u);
+}
+
+// The same rooms drawn with static_bump.rt and a flat normal map.
+class NormalMappedRendering : public WorldRendering {
+protected:
+    const char* level() const override { return "bump.otm"; }
+};
+
+TEST_F(NormalMappedRendering, FlatNormalMapLightsLikeTheSurfaceNormals) {
+    ASSERT_NE(world->programRegistry().find("static_bump.rt"), nullptr);
+    renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
+    const auto bumped = readPixel(kSize / 4, kSize / 2);
+    const auto ceiling = readPixel(kSize / 2, kSize - 8);
+    savePng("world_two_rooms_normal_mapped.png");
+
+    world.reset();
+    std::string error;
+    try {
+        world = std::make_unique<World>(nullptr, kSize, kSize);
+    } catch (Exception* e) {
+        error = e->what();
+        delete e;
+    }
+    ASSERT_NE(world, nullptr) << error;
+    world->loadMap("test.otm");
+    renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
+    const auto plain = readPixel(kSize / 4, kSize / 2);
+    const auto plainCeiling = readPixel(kSize / 2, kSize - 8);
+
+    EXPECT_GT(bumped[0], kAmbient + 40) << describe(bumped);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(bumped[c], plain[c], 6) << describe(bumped) << " vs " << describe(plain);
+        EXPECT_NEAR(ceiling[c], plainCeiling[c], 6)
+            << describe(ceiling) << " vs " << describe(plainCeiling);
+    }
+}
+
+class TippedNormalMapRendering : public WorldRendering {
+protected:
+    const char* level() const override { return "tipped.otm"; }
+};
+
+// On the far wall the tangent runs up (+y): a normal tipped onto it faces the light,
+// which hangs a unit above the eye, at a steeper angle than the wall does.
+TEST_F(TippedNormalMapRendering, NormalMapTurnsTheLightAway) {
+    renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
+    const auto tipped = readPixel(kSize / 4, kSize / 2);
+    savePng("world_two_rooms_tipped_normals.png");
+    // About half the light the wall's own normal gets (about 135 in all).
+    EXPECT_GT(tipped[0], kAmbient + 20) << describe(tipped);
+    EXPECT_LT(tipped[0], 115) << describe(tipped);
 }
 
 }  // namespace
