@@ -1,8 +1,9 @@
 // The World owns everything that is drawn (maps, dynamic-mesh instances, the default
 // techniques and the registries that share techniques, programs, textures and dynamic
 // meshes by file name) and draws one frame of it for a camera: visibility by portal
-// walk, screen boxes and scissor rectangles, the ambient stage with occlusion culling,
-// then every visible light (LightRenderer.h).
+// walk, screen boxes turned into scissor rectangles, the ambient stage with occlusion
+// culling, then every visible light (LightRenderer.h, which also lends the scissor
+// helpers).
 //
 // The per-frame state the light code reads (camera, matrices, visible set, touched
 // list) is public through accessors; it is valid only while render() runs.
@@ -55,7 +56,8 @@ public:
 
     // Loads "default.fpf" and compiles the six default techniques. Throws
     // "Couldn't create world due to missing/invalid basic resources\n" wrapping the
-    // cause when one of them is missing or does not compile.
+    // cause when a script is missing or does not compile (a missing "default.fpf"
+    // only stays unloaded).
     World(Console* console, float width, float height);
     ~World();
     World(const World&) = delete;
