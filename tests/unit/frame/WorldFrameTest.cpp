@@ -293,11 +293,5 @@ TEST_F(WorldInstances, InstanceInTwoSectorsIsListedOnceWithBothBoxes) {
     EXPECT_EQ(world->visibleSet().instances, std::vector<MeshInstance*>{instance});
 }
 
-TEST_F(WorldInstances, InstancesOfUnseenSectorsAreSkipped) {
-    place(6.0f, 1.0f, 2.0f, map->sector(1));
-    renderInRoom0(kAwayFromDoor);
-    EXPECT_TRUE(world->visibleSet().instances.empty());
-}
-
 }  // namespace
 }  // namespace arvel::test

@@ -39,14 +39,6 @@ TEST_F(WorldTest, MissingTechniqueFailsWithTheWorldMessageAndFreesTheQueries) {
               std::vector<std::string>{"dDeleteOcclusionQueries(512, ptr)"});
 }
 
-TEST_F(WorldTest, TechniqueThatDoesNotCompileFailsWithTheWorldMessage) {
-    folder.write("debug.rt", "Ambient { impl { Pass { NoSuchCommand } } }");
-    ASSERT_EQ(makeWorld(), nullptr);
-    EXPECT_TRUE(contains(error, "Couldn't create world due to missing/invalid basic resources\n"));
-    EXPECT_TRUE(contains(error, "not a command"));
-    EXPECT_TRUE(contains(error, "Script is: debug.rt"));
-}
-
 TEST_F(WorldTest, MissingDefaultTextureIsNoError) {
     std::filesystem::remove(folder.path() / "default.fpf");
     ASSERT_NE(makeWorld(), nullptr) << error;
