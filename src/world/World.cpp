@@ -14,6 +14,7 @@
 #include "render/Texture.h"
 #include "world/Camera.h"
 #include "world/Light.h"
+#include "world/LightCache.h"
 #include "world/LightRenderer.h"
 #include "world/Map.h"
 #include "world/MeshInstance.h"
@@ -131,6 +132,8 @@ World::~World() {
     context.setLight(nullptr, nullptr, nullptr, nullptr);
     context.setCameraView(nullptr, nullptr, nullptr);
 
+    // The cache keys its volumes by mesh and light address: none may outlive the maps.
+    lightCache().clear();
     destroyResources();
     cameraSector_ = nullptr;
     cameraMap_ = nullptr;

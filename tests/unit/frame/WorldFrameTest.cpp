@@ -7,6 +7,7 @@
 #include "MshWriter.h"
 #include "WorldTestSupport.h"
 #include "world/Light.h"
+#include "world/LightCache.h"
 #include "world/MeshInstance.h"
 #include "world/Portal.h"
 #include "world/Sector.h"
@@ -229,6 +230,11 @@ TEST_F(WorldFrame, VisibleLightsAreCountedOnceEach) {
     EXPECT_EQ(world->visibleSet().lights,
               (std::vector<Light*>{&map->light(0), &map->light(1), &map->light(2)}));
     for (int i = 0; i < 3; ++i) EXPECT_EQ(map->light(i).flags & frameflag::kCollected, 0);
+
+    // The lights' volumes are cached by address, so they go with the world.
+    EXPECT_GT(lightCache().size(), 0);
+    world.reset();
+    EXPECT_EQ(lightCache().size(), 0);
 }
 
 // A one-bone mesh: a unit triangle in the y-z plane, facing -x (the camera in room 0).
