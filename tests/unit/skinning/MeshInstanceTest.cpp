@@ -2,8 +2,11 @@
 
 #include <gmock/gmock.h>
 
+#include <cstring>
+
 #include "SkinningTestSupport.h"
 #include "core/Clock.h"
+#include "fs/DataStream.h"
 #include "render/RenderBatch.h"
 #include "render/RenderContext.h"
 #include "world/MeshInstance.h"
@@ -230,6 +233,32 @@ TEST_F(MeshInstanceTest, SetAnimationOutOfRangeNamesItAndKeepsTheOldOne) {
     EXPECT_EQ(instance.animationIndex(), 0);
     EXPECT_EQ(instance.animationStartMs(), 1000u);
     EXPECT_NE(test::exceptionText([&] { instance.setAnimation(-1); }), "");
+}
+
+TEST_F(MeshInstanceTest, CorruptWordsNeverCrashLoadingPosingOrSkinning) {
+    const std::string good = content::mshBytes(bentArm());
+    int loaded = 0, refused = 0;
+    for (size_t at = 0; at + 4 <= good.size(); at += 4) {
+        for (uint32_t word : {0xFFFFFFFFu, 0x7FFFFFFFu, 0x80000000u, 3u, 0x7FC00000u}) {
+            std::string bytes = good;
+            std::memcpy(&bytes[at], &word, 4);
+            DataStream stream(bytes.data(), static_cast<int>(bytes.size()));
+            DynamicMesh mesh("corrupt.msh", nullptr, &techniques);
+            if (test::exceptionText([&] { mesh.read(stream); }) != "") {
+                ++refused;
+                continue;
+            }
+            ++loaded;
+            MeshInstance instance(mesh, nullptr);
+            if (mesh.animationCount() > 0) instance.setAnimation(0);
+            frameClock().set(1234);
+            instance.update();
+            instance.skin();
+        }
+    }
+    // Both kinds occur: floats take any value, counts and indices mostly fail.
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }
 
 // --- driver and queue ---
