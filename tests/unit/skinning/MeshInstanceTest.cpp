@@ -280,16 +280,6 @@ TEST_F(MeshInstanceTest, InstanceWritesItsOwnDynamicArrayAndUpdatesThreeAttribut
                                                         "dVAUpdateVertsArray(ptr, ptr, 5, 7)"}));
 }
 
-TEST_F(MeshInstanceTest, DestroyingTheInstanceFreesItsArrayOnly) {
-    auto mesh = load(bentArm());
-    {
-        MeshInstance arm(*mesh, nullptr);
-        driver.clearCalls();
-    }
-    EXPECT_EQ(driver.calls(), std::vector<std::string>{"dVAFree(ptr)"});
-    EXPECT_TRUE(mesh->vertexArray().valid());
-}
-
 TEST_F(MeshInstanceTest, QueuedFacesCarryTheInstancePlacedOnTheView) {
     auto mesh = load(bentArm());
     MeshInstance arm(*mesh, nullptr);

@@ -32,19 +32,6 @@ TEST(KeyPosition, ZeroAndWholeLengthsGiveKeyZeroExactly) {
     }
 }
 
-TEST(KeyPosition, KeysSpreadOverTheWholeLength) {
-    // s = (t mod 300) / 300 x 2
-    KeyPosition at = keyPositionAt(3, 75);
-    EXPECT_EQ(at.key, 0);
-    EXPECT_FLOAT_EQ(at.fraction, 0.5f);
-    at = keyPositionAt(3, 150);
-    EXPECT_EQ(at.key, 1);
-    EXPECT_FLOAT_EQ(at.fraction, 0.0f);
-    at = keyPositionAt(3, 375);  // one length on: as 75
-    EXPECT_EQ(at.key, 0);
-    EXPECT_FLOAT_EQ(at.fraction, 0.5f);
-}
-
 TEST(KeyPosition, JustBeforeTheLengthApproachesTheLastKey) {
     const KeyPosition at = keyPositionAt(3, 299);
     EXPECT_EQ(at.key, 1);
@@ -67,11 +54,6 @@ TEST(KeyPosition, TheClockWrapKeepsElapsedTimePositive) {
 }
 
 // --- interpolation ---
-
-TEST(Interpolation, LinearBlendsAllFourComponents) {
-    const Vector4 r = interpolateLinear({0, 2, 4, 8}, {4, 6, 8, 0}, 0.25f);
-    EXPECT_EQ(r, (Vector4{1, 3, 5, 6}));
-}
 
 TEST(Interpolation, ZeroAxisRotationKeyIsTheIdentity) {
     EXPECT_EQ(Quaternion::fromAngleAxis(1.3f, {0, 0, 0, 0}), Quaternion{});
@@ -164,25 +146,6 @@ TEST(SkinMesh, WeightsBlendTheTransformedPositionsAndDirections) {
     // The bounds cover both skinned positions.
     EXPECT_EQ(job.boundsMin, (Vector4{0, 0, 0, 0}));
     EXPECT_EQ(job.boundsMax, (Vector4{1, 1.75f, 0, 0}));
-}
-
-TEST(SkinMesh, BoundsOnlyGrow) {
-    TwoPositions data;
-    SkinJob job = data.job();
-    job.boundsMin = {-5, -5, -5, 0};
-    job.boundsMax = {0.5f, 0.5f, 0.5f, 0};
-    skinMesh(job);
-    EXPECT_EQ(job.boundsMin, (Vector4{-5, -5, -5, 0}));
-    EXPECT_EQ(job.boundsMax, (Vector4{1, 1.75f, 0.5f, 0}));
-}
-
-TEST(SkinMesh, InPlaceOverTheBindPositions) {
-    TwoPositions data;
-    SkinJob job = data.job();
-    job.positions = data.bind.data();
-    skinMesh(job);
-    EXPECT_FLOAT_EQ(data.bind[1].y, 1.75f);
-    EXPECT_EQ(data.bind[0].x, 0.0f);
 }
 
 }  // namespace
