@@ -1,0 +1,34 @@
+// Compiles a level source into an OTM map: sector meshes with their octrees and the
+// openings their portals need, the portal rectangles, and the lights, each static
+// light with the lit piece of every sector it reaches as a child mesh of that sector.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "OtmWriter.h"
+#include "level/Brushes.h"
+#include "level/LevelSource.h"
+
+namespace arvel::level {
+
+struct CompiledLevel {
+    content::OtmMap map;
+    // Per sector, the faces its mesh was built from (before edges were joined).
+    std::vector<std::vector<Face>> sectorFaces;
+    // Per portal, its rectangle as an opening.
+    std::vector<Opening> openings;
+};
+
+// Throws LevelError for sources that describe no valid level: a portal on no wall of
+// its sectors, a light in no sector, a model that cannot be read.
+CompiledLevel compileLevel(const LevelSource& level);
+
+// The index of the sector whose rooms hold p, or -1.
+int sectorOfPoint(const LevelSource& level, const Vec3& p);
+
+// Sectors a light reaches through portals nearer than its radius, from its own.
+std::vector<int> sectorsInReach(const CompiledLevel& compiled, int home, const Vec3& light,
+                                double radius);
+
+}  // namespace arvel::level

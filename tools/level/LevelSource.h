@@ -1,0 +1,114 @@
+// A level source: materials, sectors built from brushes and props, portals between
+// sectors and point lights, read from JSON. Every value keeps the JSON path it came
+// from, so that the compiler's later checks can name the line and field too.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "level/Geometry.h"
+
+namespace arvel::level {
+
+// A fault in a level source: "file:line: path: what".
+class LevelError : public std::runtime_error {
+public:
+    LevelError(const std::string& file, int line, const std::string& path, const std::string& what);
+
+    int line() const { return line_; }
+    const std::string& path() const { return path_; }
+
+private:
+    int line_;
+    std::string path_;
+};
+
+struct SourceMaterial {
+    std::string name;
+    std::string technique = "static_default.rt";
+    std::vector<std::string> textures;
+    double scale = 64.0;  // world units per texture repeat
+    uint8_t flags = 0;
+    uint8_t opacity = 255;
+    std::string path;
+};
+
+enum class BrushKind { kRoom, kBlock, kStairs };
+
+// Rooms are hollow boxes whose sides face inwards (the walls, floor and ceiling may
+// have materials of their own); blocks and stairs are solid, their sides face out.
+struct SourceBrush {
+    BrushKind kind = BrushKind::kRoom;
+    Vec3 min, max;
+    int material = 0;
+    int floorMaterial = -1;    // rooms: the floor's, or the walls' when -1
+    int ceilingMaterial = -1;  // rooms: the ceiling's, or the walls' when -1
+    int steps = 0;             // stairs: how many
+    int riseAxis = 0;          // stairs: 0 x or 2 z, the way the steps climb
+    bool riseTowardsMax = true;
+    std::string path;
+};
+
+enum class PropModel { kBox, kPillar, kFile };
+
+// A static model standing in a sector: its base centre is the position.
+struct SourceProp {
+    PropModel model = PropModel::kBox;
+    Vec3 position;
+    Vec3 size{1.0, 1.0, 1.0};  // boxes: width (x), height (y), depth (z)
+    double radius = 1.0;       // pillars
+    double height = 1.0;       // pillars
+    int sides = 8;             // pillars
+    double yaw = 0.0;          // degrees about +y
+    int material = 0;
+    std::string file;  // model files
+    std::string path;
+};
+
+struct SourceSector {
+    std::string name;
+    std::vector<SourceBrush> brushes;
+    std::vector<SourceProp> props;
+    std::string path;
+};
+
+// An axis-aligned rectangle between two sectors: min and max agree on one axis.
+struct SourcePortal {
+    int first = 0;
+    int second = 0;
+    Vec3 min, max;
+    std::string path;
+};
+
+struct SourceLight {
+    Vec3 position;
+    double inner = 0.0;
+    double outer = 1.0;
+    double colour[3] = {1.0, 1.0, 1.0};
+    bool isStatic = true;  // static lights get lit pieces and a precomputed shadow
+    bool lightSwitch = false;
+    double parameter = 0.0;
+    std::string name;
+    std::string path;
+};
+
+struct LevelSource {
+    std::string file;  // for messages
+    std::string text;  // the JSON, to find the line of a path
+    std::vector<SourceMaterial> materials;
+    std::vector<SourceSector> sectors;
+    std::vector<SourcePortal> portals;
+    std::vector<SourceLight> lights;
+
+    // The error for a value at path (a JSON pointer such as "/sectors/0/name").
+    LevelError error(const std::string& path, const std::string& what) const;
+};
+
+// Parses the JSON text; file names the source in messages. Throws LevelError.
+LevelSource parseLevel(const std::string& text, const std::string& file);
+LevelSource loadLevel(const std::string& fileName);
+
+}  // namespace arvel::level

@@ -1,0 +1,237 @@
+#include "level/MeshBuilder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+namespace arvel::level {
+
+using content::OtmMeshBody;
+using content::OtmOctreeNode;
+using content::OtmStaticMesh;
+
+namespace {
+
+// Joins points closer than kEpsilon through a hash grid of cells twice that size.
+class Welder {
+public:
+    Vec3 weld(const Vec3& p) {
+        const auto key = cellOf(p);
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dz = -1; dz <= 1; ++dz) {
+                    auto it = cells_.find(pack(key[0] + dx, key[1] + dy, key[2] + dz));
+                    if (it == cells_.end()) continue;
+                    for (const Vec3& q : it->second) {
+                        if (length(q - p) <= kEpsilon) return q;
+                    }
+                }
+            }
+        }
+        cells_[pack(key[0], key[1], key[2])].push_back(p);
+        points_.push_back(p);
+        return p;
+    }
+    const std::vector<Vec3>& points() const { return points_; }
+
+private:
+    static constexpr double kCell = 2.0 * kEpsilon;
+    static std::array<int64_t, 3> cellOf(const Vec3& p) {
+        return {static_cast<int64_t>(std::floor(p.x / kCell)),
+                static_cast<int64_t>(std::floor(p.y / kCell)),
+                static_cast<int64_t>(std::floor(p.z / kCell))};
+    }
+    static uint64_t pack(int64_t x, int64_t y, int64_t z) {
+        return (static_cast<uint64_t>(x) * 73856093u) ^ (static_cast<uint64_t>(y) * 19349663u) ^
+               (static_cast<uint64_t>(z) * 83492791u);
+    }
+    std::unordered_map<uint64_t, std::vector<Vec3>> cells_;
+    std::vector<Vec3> points_;
+};
+
+// The points of one shell sorted by x, to find those on an edge quickly.
+class EdgeSplitter {
+public:
+    explicit EdgeSplitter(std::vector<Vec3> points) : points_(std::move(points)) {
+        std::sort(points_.begin(), points_.end(),
+                  [](const Vec3& a, const Vec3& b) { return a.x < b.x; });
+    }
+
+    // The points strictly inside the segment a-b, from a towards b.
+    std::vector<Vec3> inside(const Vec3& a, const Vec3& b) const {
+        const double lo = std::min(a.x, b.x) - kEpsilon, hi = std::max(a.x, b.x) + kEpsilon;
+        auto first = std::lower_bound(points_.begin(), points_.end(), lo,
+                                      [](const Vec3& p, double x) { return p.x < x; });
+        const Vec3 ab = b - a;
+        const double l2 = dot(ab, ab);
+        std::vector<std::pair<double, Vec3>> found;
+        for (auto it = first; it != points_.end() && it->x <= hi; ++it) {
+            const double t = dot(*it - a, ab) / l2;
+            if (t <= 0.0 || t >= 1.0) continue;
+            if (length(*it - (a + ab * t)) > kEpsilon) continue;
+            if (length(*it - a) <= kEpsilon || length(*it - b) <= kEpsilon) continue;
+            found.push_back({t, *it});
+        }
+        std::sort(found.begin(), found.end(),
+                  [](const auto& x, const auto& y) { return x.first < y.first; });
+        std::vector<Vec3> out;
+        for (const auto& f : found) out.push_back(f.second);
+        return out;
+    }
+
+private:
+    std::vector<Vec3> points_;
+};
+
+Points withoutRepeats(const Points& points) {
+    Points out;
+    for (const Vec3& p : points) {
+        if (out.empty() || !(out.back() == p)) out.push_back(p);
+    }
+    while (out.size() > 1 && out.front() == out.back()) out.pop_back();
+    return out;
+}
+
+// Normals of one plane computed from different polygons differ in the last bits.
+double rounded(double value) { return std::round(value * 1e6) * 1e-6; }
+
+Vector4 direction(const Vec3& v) {
+    return {static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z), 0.0f};
+}
+
+void buildNode(OtmOctreeNode& node, const Box& box, const std::vector<int32_t>& faces,
+               const std::vector<Points>& polygons, int maxLeafFaces, int depth) {
+    if (static_cast<int>(faces.size()) <= maxLeafFaces || depth <= 0) {
+        node.faces = faces;
+        return;
+    }
+    const Vec3 mid = box.centre();
+    node.children.resize(8);
+    for (int child = 0; child < 8; ++child) {
+        Box part;
+        for (int axis = 0; axis < 3; ++axis) {
+            const bool upper = (child >> axis) & 1;
+            part.min[axis] = upper ? mid[axis] : box.min[axis];
+            part.max[axis] = upper ? box.max[axis] : mid[axis];
+        }
+        std::vector<int32_t> inside;
+        for (int32_t f : faces) {
+            if (overlapsBox(polygons[static_cast<size_t>(f)], part)) inside.push_back(f);
+        }
+        buildNode(node.children[static_cast<size_t>(child)], part, inside, polygons, maxLeafFaces,
+                  depth - 1);
+    }
+}
+
+}  // namespace
+
+Vec3 toVec3(const Vector4& v) { return {v.x, v.y, v.z}; }
+Vector4 toVector4(const Vec3& v) { return direction(v); }
+
+TextureFrame textureFrame(const Vec3& normal) {
+    const Vec3 up{0.0, 1.0, 0.0};
+    Vec3 tangent;
+    if (std::abs(normal.y) < 0.7) {
+        // A wall: u runs horizontally so that v = n x t points up.
+        tangent = normalized(cross(up, normal));
+    } else {
+        const Vec3 x{1.0, 0.0, 0.0};
+        tangent = normalized(x - normal * dot(normal, x));
+    }
+    return {tangent, cross(normal, tangent)};
+}
+
+std::vector<Face> joinEdges(const std::vector<Face>& faces) {
+    std::map<int, Welder> welders;
+    std::vector<Face> welded = faces;
+    for (Face& face : welded) {
+        Welder& welder = welders[face.shell];
+        for (Vec3& p : face.points) p = welder.weld(p);
+        face.points = withoutRepeats(face.points);
+    }
+    std::map<int, EdgeSplitter> splitters;
+    for (const auto& [shell, welder] : welders) splitters.emplace(shell, welder.points());
+    std::vector<Face> out;
+    for (const Face& face : welded) {
+        if (face.points.size() < 3) continue;
+        const EdgeSplitter& splitter = splitters.at(face.shell);
+        Face joined{{}, face.material, face.shell};
+        const size_t n = face.points.size();
+        for (size_t i = 0; i < n; ++i) {
+            const Vec3& a = face.points[i];
+            joined.points.push_back(a);
+            for (const Vec3& p : splitter.inside(a, face.points[(i + 1) % n])) {
+                joined.points.push_back(p);
+            }
+        }
+        out.push_back(std::move(joined));
+    }
+    return out;
+}
+
+OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level) {
+    OtmMeshBody body;
+    std::map<int, int32_t> materials;
+    std::map<std::tuple<int, double, double, double>, int32_t> positions;
+    std::map<std::tuple<int32_t, int32_t, double, double, double>, int32_t> vertices;
+    for (const Face& face : joinEdges(faces)) {
+        const Vec3 normal = normalized(newellNormal(face.points));
+        if (area(face.points) < 1e-6) continue;
+        if (!materials.count(face.material)) {
+            const SourceMaterial& m = level.materials.at(static_cast<size_t>(face.material));
+            materials[face.material] = static_cast<int32_t>(body.materials.size());
+            body.materials.push_back({m.flags, m.opacity, m.technique, m.textures});
+        }
+        const int32_t material = materials[face.material];
+        const double scale = level.materials[static_cast<size_t>(face.material)].scale;
+        const TextureFrame frame = textureFrame(normal);
+        content::OtmFace out;
+        out.material = material;
+        for (const Vec3& p : face.points) {
+            auto [pos, newPosition] = positions.try_emplace(
+                {face.shell, p.x, p.y, p.z}, static_cast<int32_t>(body.positions.size()));
+            if (newPosition) body.positions.push_back(direction(p));
+            auto [vertex, newVertex] = vertices.try_emplace(
+                {pos->second, material, rounded(normal.x), rounded(normal.y), rounded(normal.z)},
+                static_cast<int32_t>(body.vertices.size()));
+            if (newVertex) {
+                content::OtmVertex v;
+                v.position = pos->second;
+                v.u = static_cast<float>(dot(p, frame.tangent) / scale);
+                v.v = static_cast<float>(dot(p, frame.bitangent) / scale);
+                v.normal = direction(normal);
+                v.tangent = direction(frame.tangent);
+                body.vertices.push_back(v);
+            }
+            out.corners.push_back(vertex->second);
+        }
+        body.faces.push_back(std::move(out));
+    }
+    return body;
+}
+
+void buildOctree(OtmStaticMesh& mesh, int maxLeafFaces, int maxDepth) {
+    Box box;
+    for (const Vector4& p : mesh.body.positions) box.grow(toVec3(p));
+    if (box.empty()) box = Box{{0, 0, 0}, {0, 0, 0}};
+    mesh.octreeMin = direction(box.min);
+    mesh.octreeMax = direction(box.max);
+    std::vector<Points> polygons;
+    std::vector<int32_t> all;
+    for (const content::OtmFace& face : mesh.body.faces) {
+        Points polygon;
+        for (int32_t corner : face.corners) {
+            const auto& vertex = mesh.body.vertices[static_cast<size_t>(corner)];
+            polygon.push_back(toVec3(mesh.body.positions[static_cast<size_t>(vertex.position)]));
+        }
+        all.push_back(static_cast<int32_t>(polygons.size()));
+        polygons.push_back(std::move(polygon));
+    }
+    mesh.octree = {};
+    buildNode(mesh.octree, box, all, polygons, maxLeafFaces, maxDepth);
+}
+
+}  // namespace arvel::level

@@ -1,0 +1,40 @@
+// Turns faces into an OTM mesh body: corners within a shell are joined into shared
+// positions and every corner that lies on another face's edge is inserted into that
+// edge, so that neighbouring faces meet edge to edge (the engine pairs faces by
+// shared positions for silhouettes and closed shadow volumes). Vertices take planar
+// texture coordinates from the material's scale, the face normal and a tangent along u.
+#pragma once
+
+#include <vector>
+
+#include "OtmWriter.h"
+#include "level/Brushes.h"
+#include "level/LevelSource.h"
+
+namespace arvel::level {
+
+// Texture axes of a face with the given unit normal: u along the tangent, v along
+// normal x tangent, as the lighting programs build their frame. Walls keep v upwards.
+struct TextureFrame {
+    Vec3 tangent;
+    Vec3 bitangent;
+};
+TextureFrame textureFrame(const Vec3& normal);
+
+// Faces of no area are dropped. Materials are those of the level that the faces use,
+// in order of first use.
+content::OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level);
+
+// Splits the faces' edges at every corner of the same shell lying on them. Corners
+// within kEpsilon of each other become one point.
+std::vector<Face> joinEdges(const std::vector<Face>& faces);
+
+// An octree over the body's faces: leaves of at most maxLeafFaces faces, split at the
+// box midpoint (bit 0 of the child number the upper half in x, bit 1 in y, bit 2 in
+// z), a face in every leaf its polygon overlaps. Sets the mesh's octree box and root.
+void buildOctree(content::OtmStaticMesh& mesh, int maxLeafFaces = 100, int maxDepth = 6);
+
+Vec3 toVec3(const Vector4& v);
+Vector4 toVector4(const Vec3& v);
+
+}  // namespace arvel::level
