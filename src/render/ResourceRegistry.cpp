@@ -64,7 +64,9 @@ void ResourceRegistry::release(Resource* resource) {
 void ResourceRegistry::clear() {
     std::vector<Resource*> resources;
     resources.swap(mResources);
-    for (Resource* resource : resources) delete resource;
+    // Newest first: a technique is registered after the programs it compiled and
+    // releases them when it goes, so they must still exist then.
+    for (auto it = resources.rbegin(); it != resources.rend(); ++it) delete *it;
 }
 
 std::size_t ResourceRegistry::size() const {

@@ -31,6 +31,12 @@ std::string TempDir::read(const std::string& relative) const {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+void copyDemoData(const TempDir& dir) {
+    std::filesystem::copy(std::filesystem::path(ARVEL_BIN_DIR) / ".." / "data", dir.path(),
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+}
+
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::filesystem::path& dir)
     : previous_(std::filesystem::current_path()) {
     std::filesystem::current_path(dir);

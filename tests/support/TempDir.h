@@ -25,6 +25,10 @@ private:
     std::filesystem::path path_;
 };
 
+// Copies the demo's data directory (build/data) into dir, so that game finds its
+// techniques, textures and level there.
+void copyDemoData(const TempDir& dir);
+
 // Runs the test body with the working directory switched to dir, restoring it after.
 class ScopedWorkingDirectory {
 public:

@@ -25,6 +25,7 @@ protected:
     }
 
     std::unique_ptr<Process> start(const std::string& autoexec) {
+        copyDemoData(dir_);
         dir_.write("autoexec.cfg", autoexec);
         return std::make_unique<Process>(
             std::vector<std::string>{ARVEL_BIN_DIR "/game"}, dir_.path().string(),

@@ -24,6 +24,7 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
+        copyDemoData(dir_);
         dir_.write("autoexec.cfg",
                    "scr_fullscreen false\ndbg_camera \"0 0 0 0 0 0\"\ndbg_print_camera true\n");
         game_ = std::make_unique<Process>(
