@@ -310,11 +310,24 @@ void renderLight(const LightFrame& frame, Light& light, const LightReach& reach)
 
 // ---- pieces ---------------------------------------------------------------------------
 
+namespace {
+
+// Boxes of extreme geometry reach past the window, to infinity or NaN; nothing outside
+// the window is drawn, so an edge is kept to it (and NaN opens it fully).
+float windowEdge(float ndc, float whenUnknown) {
+    if (std::isnan(ndc)) return whenUnknown;
+    return std::clamp(ndc, -1.0f, 1.0f);
+}
+
+}  // namespace
+
 ScissorRect scissorFromBox(const BoundingBox& box, float halfWidth, float halfHeight) {
-    const int x0 = static_cast<int>(std::floor((box.min.x + 1.0f) * halfWidth));
-    const int x1 = static_cast<int>(std::ceil((box.max.x + 1.0f) * halfWidth));
-    const int y0 = static_cast<int>(std::floor((box.min.y + 1.0f) * halfHeight));
-    const int y1 = static_cast<int>(std::ceil((box.max.y + 1.0f) * halfHeight));
+    const float left = windowEdge(box.min.x, -1.0f), right = windowEdge(box.max.x, 1.0f);
+    const float bottom = windowEdge(box.min.y, -1.0f), top = windowEdge(box.max.y, 1.0f);
+    const int x0 = static_cast<int>(std::floor((left + 1.0f) * halfWidth));
+    const int x1 = static_cast<int>(std::ceil((right + 1.0f) * halfWidth));
+    const int y0 = static_cast<int>(std::floor((bottom + 1.0f) * halfHeight));
+    const int y1 = static_cast<int>(std::ceil((top + 1.0f) * halfHeight));
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
