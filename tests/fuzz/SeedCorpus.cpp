@@ -128,11 +128,17 @@ OtmMap litRooms(int rooms, bool zigzag) {
     return map;
 }
 
+// Maps seed both the map target and the level target.
+void mapSeed(const std::string& name, const std::string& bytes) {
+    seed("Otm", name, bytes);
+    seed("Level", name, bytes);
+}
+
 void mapSeeds() {
-    seed("Otm", "empty.otm", OtmWriter().header(0, 0, 0).bytes());
-    seed("Otm", "one_room.otm", otmBytes(litRooms(1, false)));
-    seed("Otm", "two_rooms.otm", otmBytes(litRooms(2, false)));
-    seed("Otm", "zigzag.otm", otmBytes(litRooms(3, true)));
+    mapSeed("empty.otm", OtmWriter().header(0, 0, 0).bytes());
+    mapSeed("one_room.otm", otmBytes(litRooms(1, false)));
+    mapSeed("two_rooms.otm", otmBytes(litRooms(2, false)));
+    mapSeed("zigzag.otm", otmBytes(litRooms(3, true)));
 
     // An octree split once, each child a leaf of one face.
     OtmMap split = litRooms(1, false);
@@ -140,7 +146,7 @@ void mapSeeds() {
     root.children.assign(8, {});
     for (int c = 0; c < 8; ++c) root.children[static_cast<size_t>(c)].faces = {c};
     root.faces.clear();
-    seed("Otm", "octree.otm", otmBytes(split));
+    mapSeed("octree.otm", otmBytes(split));
 }
 
 MshFile twoBoneMesh() {
