@@ -34,29 +34,22 @@ void order(const aiNode* node, int parent, const std::set<const aiNode*>& kept,
 
 aiVector3D lerp(const aiVector3D& a, const aiVector3D& b, float f) { return a + (b - a) * f; }
 
-// The time within the keys' span that a time outside it maps to, by the channel's
-// behaviour on that side; false: the node's own value applies.
+// The time within the keys' span that a time outside it maps to. Exporters leave the
+// behaviour at "default" (the node's own transform) while meaning the nearest key: a
+// channel whose first key comes a frame late, or that holds one key, would otherwise
+// snap to the bind pose. Only repeating channels wrap.
 template <typename Key>
-bool keyTime(const Key* keys, unsigned count, aiAnimBehaviour before, aiAnimBehaviour after,
-             double& time) {
+double keyTime(const Key* keys, unsigned count, aiAnimBehaviour before, aiAnimBehaviour after,
+               double time) {
     const double first = keys[0].mTime;
     const double last = keys[count - 1].mTime;
-    if (time >= first && time <= last) return true;
+    if (time >= first && time <= last) return time;
     const aiAnimBehaviour behaviour = time < first ? before : after;
-    switch (behaviour) {
-        case aiAnimBehaviour_DEFAULT:
-            return false;
-        case aiAnimBehaviour_REPEAT:
-            if (last > first) {
-                time = first + std::fmod(time - first, last - first);
-                if (time < first) time += last - first;
-                return true;
-            }
-            [[fallthrough]];
-        default:  // constant, and linear extrapolation held at the end keys
-            time = std::clamp(time, first, last);
-            return true;
+    if (behaviour == aiAnimBehaviour_REPEAT && last > first) {
+        time = first + std::fmod(time - first, last - first);
+        return time < first ? time + (last - first) : time;
     }
+    return std::clamp(time, first, last);
 }
 
 // The two keys around time and the blend between them.
@@ -83,8 +76,8 @@ void bracket(const Key* keys, unsigned count, double time, unsigned& a, unsigned
 
 aiVector3D sampleVectors(const aiVectorKey* keys, unsigned count, const aiNodeAnim& channel,
                          double time, const aiVector3D& fallback) {
-    if (count == 0 || !keyTime(keys, count, channel.mPreState, channel.mPostState, time))
-        return fallback;
+    if (count == 0) return fallback;
+    time = keyTime(keys, count, channel.mPreState, channel.mPostState, time);
     unsigned a, b;
     float f;
     bracket(keys, count, time, a, b, f);
@@ -94,14 +87,30 @@ aiVector3D sampleVectors(const aiVectorKey* keys, unsigned count, const aiNodeAn
 aiQuaternion sampleRotations(const aiNodeAnim& channel, double time, const aiQuaternion& fallback) {
     const unsigned count = channel.mNumRotationKeys;
     const aiQuatKey* keys = channel.mRotationKeys;
-    if (count == 0 || !keyTime(keys, count, channel.mPreState, channel.mPostState, time))
-        return fallback;
+    if (count == 0) return fallback;
+    time = keyTime(keys, count, channel.mPreState, channel.mPostState, time);
     unsigned a, b;
     float f;
     bracket(keys, count, time, a, b, f);
     aiQuaternion q;
     aiQuaternion::Interpolate(q, keys[a].mValue, keys[b].mValue, f);
     return q.Normalize();
+}
+
+// Translation x rotation x scale: the scale along the node's own axes. (assimp's own
+// constructor from these three scales the rows instead.)
+aiMatrix4x4 composeTransform(const aiVector3D& position, const aiQuaternion& rotation,
+                             const aiVector3D& scaling) {
+    aiMatrix4x4 m(rotation.GetMatrix());
+    for (unsigned r = 0; r < 3; ++r) {
+        m[r][0] *= scaling.x;
+        m[r][1] *= scaling.y;
+        m[r][2] *= scaling.z;
+    }
+    m.a4 = position.x;
+    m.b4 = position.y;
+    m.c4 = position.z;
+    return m;
 }
 
 // The node's transform at time: channel values where it has keys, its own elsewhere.
@@ -113,7 +122,7 @@ aiMatrix4x4 channelTransform(const aiNodeAnim& channel, const aiMatrix4x4& own, 
         sampleVectors(channel.mPositionKeys, channel.mNumPositionKeys, channel, time, position);
     rotation = sampleRotations(channel, time, rotation);
     scaling = sampleVectors(channel.mScalingKeys, channel.mNumScalingKeys, channel, time, scaling);
-    return aiMatrix4x4(scaling, rotation, position);
+    return composeTransform(position, rotation, scaling);
 }
 
 void addKey(MshBoneKeys& keys, const aiMatrix4x4& local, SampleContext& context) {
