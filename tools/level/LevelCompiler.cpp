@@ -104,12 +104,9 @@ void addPortals(const LevelSource& level, CompiledLevel& out) {
     }
 }
 
-void addLight(const LevelSource& level, const SourceLight& light, CompiledLevel& out) {
-    const auto index = static_cast<int32_t>(out.map.lights.size());
-    const int home = sectorOfPoint(level, light.position);
-    if (home < 0) throw level.error(light.path + "/position", "lies in no room of any sector");
+OtmLight lightRecord(const SourceLight& light) {
     OtmLight record;
-    record.flags = 0;
+    record.flags = light.isStatic ? 0 : OtmLight::kNoPieces;
     if (light.lightSwitch) record.flags |= OtmLight::kSwitch;
     if (!light.name.empty()) record.flags |= OtmLight::kNamed;
     record.name = light.name;
@@ -118,36 +115,76 @@ void addLight(const LevelSource& level, const SourceLight& light, CompiledLevel&
     record.outerRadius = static_cast<float>(light.outer);
     record.thirdParameter = static_cast<float>(light.parameter);
     for (int c = 0; c < 3; ++c) record.colour[c] = static_cast<float>(light.colour[c]);
+    return record;
+}
 
-    std::vector<int> touched;
-    if (light.isStatic) {
-        // Every face of the level may hide another from the light.
-        std::vector<const Face*> occluders;
-        for (const auto& faces : out.sectorFaces) {
-            for (const Face& face : faces) occluders.push_back(&face);
+// The sectors' meshes, cut along the static lights' shadows, and for each static light
+// the lit piece of every sector it reaches, its own sector first.
+void addSectorsAndPieces(const LevelSource& level, const std::vector<int>& homes,
+                         CompiledLevel& out) {
+    std::vector<const Face*> occluders;
+    for (const auto& faces : out.sectorFaces) {
+        for (const Face& face : faces) occluders.push_back(&face);
+    }
+    std::vector<size_t> staticLights;
+    std::vector<ShadowingLight> shadowing;
+    for (size_t i = 0; i < level.lights.size(); ++i) {
+        if (!level.lights[i].isStatic) continue;
+        staticLights.push_back(i);
+        shadowing.emplace_back(level.lights[i].position, level.lights[i].outer, occluders);
+    }
+    // Per sector and static light, the sector mesh's faces that light reaches.
+    std::vector<std::vector<std::vector<int>>> litFaces(out.sectorFaces.size());
+    for (size_t s = 0; s < out.sectorFaces.size(); ++s) {
+        const std::vector<LitFragment> fragments = cutFaces(out.sectorFaces[s], shadowing);
+        std::vector<Face> faces;
+        for (const LitFragment& fragment : fragments) faces.push_back(fragment.face);
+        std::vector<int> sources;
+        auto& mesh = out.map.sectors[s].mesh;
+        mesh.body = buildBody(faces, level, &sources);
+        buildOctree(mesh);
+        litFaces[s].resize(staticLights.size());
+        for (size_t f = 0; f < sources.size(); ++f) {
+            const LitFragment& fragment = fragments[static_cast<size_t>(sources[f])];
+            for (size_t l = 0; l < staticLights.size(); ++l) {
+                if (fragment.lit[l]) litFaces[s][l].push_back(static_cast<int>(f));
+            }
         }
-        // The light's own sector first: it becomes the light's home.
+    }
+    for (size_t l = 0; l < staticLights.size(); ++l) {
+        const int home = homes[staticLights[l]];
         std::vector<int> order{home};
         for (int s = 0; s < static_cast<int>(out.sectorFaces.size()); ++s) {
             if (s != home) order.push_back(s);
         }
+        OtmLight& record = out.map.lights[staticLights[l]];
         for (int s : order) {
-            const std::vector<Face> lit = litFaces(
-                light.position, light.outer, out.sectorFaces[static_cast<size_t>(s)], occluders);
-            if (lit.empty()) continue;
+            const std::vector<int>& faces = litFaces[static_cast<size_t>(s)][l];
+            if (faces.empty()) continue;
             auto& mesh = out.map.sectors[static_cast<size_t>(s)].mesh;
             record.pieces.push_back({s, static_cast<int32_t>(mesh.children.size())});
-            mesh.children.push_back(buildBody(lit, level));
-            touched.push_back(s);
+            mesh.children.push_back(subsetBody(mesh.body, faces));
         }
-    } else {
-        record.flags |= OtmLight::kNoPieces;
-        touched = sectorsInReach(out, home, light.position, light.outer);
     }
-    if (std::find(touched.begin(), touched.end(), home) == touched.end()) touched.push_back(home);
-    std::sort(touched.begin(), touched.end());
-    for (int s : touched) out.map.sectors[static_cast<size_t>(s)].lights.push_back(index);
-    out.map.lights.push_back(std::move(record));
+}
+
+// Each sector lists the lights that reach it: static ones where they have a piece,
+// dynamic ones as far as a walk through portals nearer than their radius goes.
+void listLights(const LevelSource& level, const std::vector<int>& homes, CompiledLevel& out) {
+    for (size_t i = 0; i < level.lights.size(); ++i) {
+        const SourceLight& light = level.lights[i];
+        std::vector<int> touched{homes[i]};
+        if (light.isStatic) {
+            for (const auto& piece : out.map.lights[i].pieces) touched.push_back(piece.first);
+        } else {
+            touched = sectorsInReach(out, homes[i], light.position, light.outer);
+        }
+        std::sort(touched.begin(), touched.end());
+        touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+        for (int s : touched) {
+            out.map.sectors[static_cast<size_t>(s)].lights.push_back(static_cast<int32_t>(i));
+        }
+    }
 }
 
 }  // namespace
@@ -196,11 +233,16 @@ CompiledLevel compileLevel(const LevelSource& level) {
             openings.push_back(out.openings[static_cast<size_t>(p)]);
         }
         out.sectorFaces.push_back(sectorFaces(level, level.sectors[s], openings));
-        auto& mesh = out.map.sectors[s].mesh;
-        mesh.body = buildBody(out.sectorFaces.back(), level);
-        buildOctree(mesh);
     }
-    for (const SourceLight& light : level.lights) addLight(level, light, out);
+    std::vector<int> homes;
+    for (const SourceLight& light : level.lights) {
+        homes.push_back(sectorOfPoint(level, light.position));
+        if (homes.back() < 0)
+            throw level.error(light.path + "/position", "lies in no room of any sector");
+        out.map.lights.push_back(lightRecord(light));
+    }
+    addSectorsAndPieces(level, homes, out);
+    listLights(level, homes, out);
     return out;
 }
 

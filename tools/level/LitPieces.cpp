@@ -6,7 +6,7 @@ namespace arvel::level {
 
 namespace {
 
-// Pieces thinner than this are cutting noise, not light.
+// Pieces thinner than this are cutting noise, not surface.
 constexpr double kMinArea = 1e-4;
 
 // Whether the region reaches into the polygon by more than the tolerance.
@@ -18,20 +18,6 @@ bool reaches(const Points& polygon, const std::vector<Plane>& region) {
         if (rest.empty()) return false;
     }
     return area(rest) > kMinArea;
-}
-
-struct Occluder {
-    const Points* polygon;
-    Plane plane;
-    double nearest;  // distance from the light
-};
-
-// Whether the occluder's shadow may touch the receiver: some of it lies behind the
-// occluder's plane, farther from the light than the occluder's nearest point.
-bool mayShadow(const Occluder& o, const Points& receiver, double receiverFarthest) {
-    if (o.nearest >= receiverFarthest) return false;
-    return std::any_of(receiver.begin(), receiver.end(),
-                       [&](const Vec3& p) { return o.plane.distance(p) < -kEpsilon; });
 }
 
 double farthest(const Vec3& light, const Points& polygon) {
@@ -60,19 +46,23 @@ std::vector<Plane> shadowPlanes(const Vec3& light, const Points& occluder) {
     return planes;
 }
 
-std::vector<Points> subtractRegion(const Points& polygon, const std::vector<Plane>& region) {
-    if (!reaches(polygon, region)) return {polygon};
-    std::vector<Points> outside;
+RegionSplit splitByRegion(const Points& polygon, const std::vector<Plane>& region) {
+    RegionSplit result;
+    if (!reaches(polygon, region)) {
+        result.outside.push_back(polygon);
+        return result;
+    }
     Points rest = polygon;
     for (const Plane& plane : region) {
+        // Every part is kept, however thin: the sector mesh is built from them and must
+        // stay closed. Corners closer than the tolerance are joined later.
         Split parts = split(rest, plane);
-        if (!parts.back.empty() && area(parts.back) > kMinArea) {
-            outside.push_back(std::move(parts.back));
-        }
+        if (!parts.back.empty()) result.outside.push_back(std::move(parts.back));
         rest = std::move(parts.front);
         if (rest.empty()) break;
     }
-    return outside;
+    result.inside = std::move(rest);
+    return result;
 }
 
 bool facesLight(const Vec3& light, double radius, const Points& polygon) {
@@ -80,35 +70,66 @@ bool facesLight(const Vec3& light, double radius, const Points& polygon) {
     return distanceToPolygon(light, polygon) < radius;
 }
 
-std::vector<Face> litFaces(const Vec3& light, double radius, const std::vector<Face>& receivers,
-                           const std::vector<const Face*>& occluders) {
-    std::vector<Occluder> casting;
-    std::vector<std::vector<Plane>> shadows;
+ShadowingLight::ShadowingLight(const Vec3& position, double radius,
+                               const std::vector<const Face*>& occluders)
+    : position_(position), radius_(radius) {
     for (const Face* face : occluders) {
-        if (!facesLight(light, radius, face->points)) continue;
-        casting.push_back(
-            {&face->points, planeOf(face->points), distanceToPolygon(light, face->points)});
-        shadows.push_back(shadowPlanes(light, face->points));
+        if (!facesLight(position, radius, face->points)) continue;
+        casters_.push_back({face, planeOf(face->points), distanceToPolygon(position, face->points),
+                            shadowPlanes(position, face->points)});
     }
-    std::vector<Face> lit;
-    for (const Face& receiver : receivers) {
-        if (!facesLight(light, radius, receiver.points)) continue;
-        const double far = farthest(light, receiver.points);
-        std::vector<Points> pieces{receiver.points};
-        for (size_t o = 0; o < casting.size() && !pieces.empty(); ++o) {
-            if (casting[o].polygon == &receiver.points) continue;
-            if (!mayShadow(casting[o], receiver.points, far)) continue;
-            std::vector<Points> next;
-            for (const Points& piece : pieces) {
-                for (Points& part : subtractRegion(piece, shadows[o]))
-                    next.push_back(std::move(part));
-            }
-            pieces = std::move(next);
+}
+
+void ShadowingLight::cut(const Face& face, const Points& polygon, std::vector<Points>& lit,
+                         std::vector<Points>& shadowed) const {
+    if (!facesLight(position_, radius_, face.points)) {
+        shadowed.push_back(polygon);
+        return;
+    }
+    const double far = farthest(position_, polygon);
+    std::vector<Points> open{polygon};
+    for (const Caster& caster : casters_) {
+        if (caster.face == &face || caster.nearest >= far) continue;
+        // Nothing of the polygon lies behind the caster: no shadow of it here.
+        if (std::none_of(polygon.begin(), polygon.end(),
+                         [&](const Vec3& p) { return caster.plane.distance(p) < -kEpsilon; }))
+            continue;
+        std::vector<Points> next;
+        for (const Points& piece : open) {
+            RegionSplit parts = splitByRegion(piece, caster.shadow);
+            for (Points& part : parts.outside) next.push_back(std::move(part));
+            if (!parts.inside.empty()) shadowed.push_back(std::move(parts.inside));
         }
-        for (Points& piece : pieces)
-            lit.push_back({std::move(piece), receiver.material, receiver.shell});
+        open = std::move(next);
+        if (open.empty()) break;
     }
-    return lit;
+    for (Points& piece : open) lit.push_back(std::move(piece));
+}
+
+std::vector<LitFragment> cutFaces(const std::vector<Face>& faces,
+                                  const std::vector<ShadowingLight>& lights) {
+    std::vector<LitFragment> out;
+    for (const Face& face : faces) {
+        std::vector<LitFragment> fragments{{face, {}}};
+        for (const ShadowingLight& light : lights) {
+            std::vector<LitFragment> next;
+            for (const LitFragment& fragment : fragments) {
+                std::vector<Points> lit, shadowed;
+                light.cut(face, fragment.face.points, lit, shadowed);
+                for (auto* parts : {&lit, &shadowed}) {
+                    for (Points& points : *parts) {
+                        LitFragment piece{{std::move(points), face.material, face.shell},
+                                          fragment.lit};
+                        piece.lit.push_back(parts == &lit);
+                        next.push_back(std::move(piece));
+                    }
+                }
+            }
+            fragments = std::move(next);
+        }
+        out.insert(out.end(), fragments.begin(), fragments.end());
+    }
+    return out;
 }
 
 }  // namespace arvel::level

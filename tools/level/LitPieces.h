@@ -1,8 +1,15 @@
-// What a static light lights: the parts of the faces turned towards it, within its
-// reach, that no other face hides from it. Each occluding face casts a shadow (the
+// What the static lights light: the parts of the faces turned towards a light, within
+// its reach, that no other face hides from it. Each occluding face casts a shadow (the
 // space behind it inside the pyramid from the light through its edges), and every
-// receiving face is cut by the shadows that reach it; the pieces left over are lit.
-// Only faces turned towards the light occlude: in a level whose faces all bound empty
+// receiving face is cut along the shadows that reach it.
+//
+// The engine draws a static light's lit piece over the ambient pass with an
+// equal-or-nearer depth test, so a lit face must be exactly a face of the sector mesh
+// (same corners, same triangles); otherwise the two rasterise to slightly different
+// depths and fight. Faces are therefore cut once for all lights, and each light's
+// piece picks the cut faces it lights.
+//
+// Only faces turned towards a light occlude it: in a level whose faces all bound empty
 // space, the first face a ray from the light meets is always one of those.
 #pragma once
 
@@ -16,16 +23,53 @@ namespace arvel::level {
 // the occluder's plane, and inside the side planes through the light and its edges.
 std::vector<Plane> shadowPlanes(const Vec3& light, const Points& occluder);
 
-// The parts of polygon outside the convex region in front of all planes, as convex
-// pieces; the polygon itself (unsplit) when the region does not reach into it.
-std::vector<Points> subtractRegion(const Points& polygon, const std::vector<Plane>& region);
+// A convex polygon cut by the convex region in front of all the planes: the convex
+// parts outside it, and the part inside (empty when there is none). A region that
+// does not reach into the polygon leaves it whole and outside.
+struct RegionSplit {
+    std::vector<Points> outside;
+    Points inside;
+};
+RegionSplit splitByRegion(const Points& polygon, const std::vector<Plane>& region);
 
 // Faces whose front sees the light and which come nearer than radius.
 bool facesLight(const Vec3& light, double radius, const Points& polygon);
 
-// The lit parts of every receiver, shadowed by the occluders (any of which may be a
-// receiver too). Pieces keep their face's material and shell.
-std::vector<Face> litFaces(const Vec3& light, double radius, const std::vector<Face>& receivers,
-                           const std::vector<const Face*>& occluders);
+// A static light with the shadows of the faces that may hide parts of the level from
+// it (faces not turned towards it, or out of its reach, cast none).
+class ShadowingLight {
+public:
+    ShadowingLight(const Vec3& position, double radius, const std::vector<const Face*>& occluders);
+
+    const Vec3& position() const { return position_; }
+    double radius() const { return radius_; }
+
+    // Cuts the polygon of face along the shadows that fall on it: the lit parts and
+    // the shadowed ones. A face that does not face the light is all shadowed.
+    void cut(const Face& face, const Points& polygon, std::vector<Points>& lit,
+             std::vector<Points>& shadowed) const;
+
+private:
+    struct Caster {
+        const Face* face;
+        Plane plane;
+        double nearest;  // distance from the light
+        std::vector<Plane> shadow;
+    };
+    Vec3 position_;
+    double radius_;
+    std::vector<Caster> casters_;
+};
+
+// A piece of a face and, per light, whether that light reaches all of it.
+struct LitFragment {
+    Face face;
+    std::vector<bool> lit;
+};
+
+// Cuts the faces along every light's shadows; each fragment is either wholly lit or
+// wholly shadowed for each light.
+std::vector<LitFragment> cutFaces(const std::vector<Face>& faces,
+                                  const std::vector<ShadowingLight>& lights);
 
 }  // namespace arvel::level

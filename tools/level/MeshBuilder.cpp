@@ -156,9 +156,12 @@ std::vector<Face> joinEdges(const std::vector<Face>& faces) {
     for (const auto& [shell, welder] : welders) splitters.emplace(shell, welder.points());
     std::vector<Face> out;
     for (const Face& face : welded) {
-        if (face.points.size() < 3) continue;
-        const EdgeSplitter& splitter = splitters.at(face.shell);
         Face joined{{}, face.material, face.shell};
+        if (face.points.size() < 3) {
+            out.push_back(std::move(joined));
+            continue;
+        }
+        const EdgeSplitter& splitter = splitters.at(face.shell);
         const size_t n = face.points.size();
         for (size_t i = 0; i < n; ++i) {
             const Vec3& a = face.points[i];
@@ -172,14 +175,18 @@ std::vector<Face> joinEdges(const std::vector<Face>& faces) {
     return out;
 }
 
-OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level) {
+OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
+                      std::vector<int>* sources) {
     OtmMeshBody body;
+    int source = -1;
     std::map<int, int32_t> materials;
     std::map<std::tuple<int, double, double, double>, int32_t> positions;
     std::map<std::tuple<int32_t, int32_t, double, double, double>, int32_t> vertices;
     for (const Face& face : joinEdges(faces)) {
+        ++source;
         const Vec3 normal = normalized(newellNormal(face.points));
-        if (area(face.points) < 1e-6) continue;
+        if (face.points.size() < 3 || area(face.points) < 1e-6) continue;
+        if (sources) sources->push_back(source);
         if (!materials.count(face.material)) {
             const SourceMaterial& m = level.materials.at(static_cast<size_t>(face.material));
             materials[face.material] = static_cast<int32_t>(body.materials.size());
@@ -211,6 +218,31 @@ OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level) 
         body.faces.push_back(std::move(out));
     }
     return body;
+}
+
+OtmMeshBody subsetBody(const OtmMeshBody& body, const std::vector<int>& faces) {
+    OtmMeshBody out;
+    out.materials = body.materials;
+    std::map<int32_t, int32_t> positions, vertices;
+    for (int f : faces) {
+        content::OtmFace face = body.faces.at(static_cast<size_t>(f));
+        for (int32_t& corner : face.corners) {
+            auto [vertex, newVertex] =
+                vertices.try_emplace(corner, static_cast<int32_t>(out.vertices.size()));
+            if (newVertex) {
+                content::OtmVertex v = body.vertices.at(static_cast<size_t>(corner));
+                auto [position, newPosition] =
+                    positions.try_emplace(v.position, static_cast<int32_t>(out.positions.size()));
+                if (newPosition)
+                    out.positions.push_back(body.positions.at(static_cast<size_t>(v.position)));
+                v.position = position->second;
+                out.vertices.push_back(v);
+            }
+            corner = vertex->second;
+        }
+        out.faces.push_back(std::move(face));
+    }
+    return out;
 }
 
 void buildOctree(OtmStaticMesh& mesh, int maxLeafFaces, int maxDepth) {

@@ -21,12 +21,19 @@ struct TextureFrame {
 };
 TextureFrame textureFrame(const Vec3& normal);
 
-// Faces of no area are dropped. Materials are those of the level that the faces use,
-// in order of first use.
-content::OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level);
+// Faces of no area are dropped; sources, when given, receives for every face of the
+// body the index of the face it came from. Materials are those of the level that the
+// faces use, in order of first use.
+content::OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
+                               std::vector<int>* sources = nullptr);
+
+// The given faces of body with the positions and vertices they use, every value and
+// corner order unchanged (so they draw to exactly the same depths), and all materials.
+content::OtmMeshBody subsetBody(const content::OtmMeshBody& body, const std::vector<int>& faces);
 
 // Splits the faces' edges at every corner of the same shell lying on them. Corners
-// within kEpsilon of each other become one point.
+// within kEpsilon of each other become one point. Faces keep their order; one that
+// shrinks below three corners comes back empty.
 std::vector<Face> joinEdges(const std::vector<Face>& faces);
 
 // An octree over the body's faces: leaves of at most maxLeafFaces faces, split at the
