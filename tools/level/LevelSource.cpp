@@ -335,6 +335,22 @@ std::string parseMessage(const json::parse_error& e) {
     return colon == std::string::npos ? message : message.substr(colon + 2);
 }
 
+// "[json.exception.out_of_range.406] number overflow parsing '1e999'" -> the rest.
+std::string outOfRangeMessage(const json::out_of_range& e) {
+    std::string message = e.what();
+    const size_t bracket = message.find("] ");
+    return bracket == std::string::npos ? message : message.substr(bracket + 2);
+}
+
+// The line of the first appearance of the number quoted in message, or 1.
+int lineOfNumber(const std::string& text, const std::string& message) {
+    const size_t open = message.find('\'');
+    const size_t close = message.rfind('\'');
+    if (open == std::string::npos || close <= open + 1) return 1;
+    const size_t at = text.find(message.substr(open + 1, close - open - 1));
+    return lineOfOffset(text, at == std::string::npos ? 0 : at);
+}
+
 }  // namespace
 
 LevelSource parseLevel(const std::string& text, const std::string& file) {
@@ -348,6 +364,10 @@ LevelSource parseLevel(const std::string& text, const std::string& file) {
         // The byte is one past the offending character.
         const size_t at = e.byte > 0 ? e.byte - 1 : 0;
         throw LevelError(file, lineOfOffset(text, at), "", "syntax error: " + parseMessage(e));
+    } catch (const json::out_of_range& e) {
+        // A number beyond a double ("1e999") is refused while parsing, without a place.
+        throw LevelError(file, lineOfNumber(text, e.what()), "",
+                         "syntax error: " + outOfRangeMessage(e));
     }
     Reader(level).read(root);
     return level;
