@@ -181,6 +181,31 @@ void meshSeeds() {
     seed("Msh", "still.msh", mshBytes(still));
 }
 
+void levelSourceSeeds(const fs::path& data) {
+    for (const auto& entry : fs::directory_iterator(data / "levels"))
+        if (entry.path().extension() == ".json")
+            seed("LevelSource", entry.path().filename().string(), readFile(entry.path()));
+    seed("LevelSource", "two_rooms.json", R"({
+  "materials": {"wall": {"technique": "static_default.rt", "textures": ["white.tga"]}},
+  "sectors": [
+    {"name": "a", "brushes": [{"type": "room", "min": [0, 0, 0], "max": [4, 3, 4],
+                               "material": "wall"}],
+     "props": [{"model": "box", "position": [2, 0, 2], "size": [1, 1, 1], "material": "wall"}]},
+    {"name": "b", "brushes": [{"type": "room", "min": [4, 0, 0], "max": [8, 3, 4],
+                               "material": "wall"},
+                              {"type": "stairs", "min": [5, 0, 0], "max": [7, 1, 1],
+                               "steps": 3, "rise": "+x", "material": "wall"}],
+     "props": [{"model": "pillar", "position": [6, 0, 3], "radius": 0.3, "height": 2,
+                "sides": 5, "material": "wall"}]}
+  ],
+  "portals": [{"sectors": ["a", "b"], "min": [4, 0, 1.5], "max": [4, 2, 2.5]}],
+  "lights": [{"name": "lamp", "position": [2, 2.5, 2], "inner": 1, "outer": 10,
+              "colour": [1, 1, 1], "static": true},
+             {"position": [6, 2.5, 2], "outer": 5, "static": false}]
+}
+)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,6 +221,7 @@ int main(int argc, char** argv) {
         scriptSeeds(data);
         mapSeeds();
         meshSeeds();
+        levelSourceSeeds(data);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
