@@ -1,5 +1,6 @@
 #include "level/LevelSource.h"
 
+#include <cmath>
 #include <fstream>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
@@ -65,9 +66,13 @@ private:
         return value;
     }
 
+    // Every number of a level is a coordinate, a size or a colour; a bound keeps the
+    // geometry's arithmetic (and its integer grid of welded corners) in range.
     double number(const json& value, const std::string& path) const {
         if (!value.is_number()) fail(path, "expected a number");
-        return value.get<double>();
+        const double n = value.get<double>();
+        if (!(std::abs(n) <= 1e6)) fail(path, "must lie between -1000000 and 1000000");
+        return n;
     }
 
     double positive(const json& value, const std::string& path) const {
