@@ -43,6 +43,9 @@ struct ImportedTexture {
 };
 
 struct ImportedModel {
+    // Its vertices are those of the scene's meshes, one each, in the order the nodes
+    // place the meshes (depth first, each node's meshes in turn); its triangles keep
+    // assimp's counter-clockwise winding.
     MshFile mesh;
     bool animated = false;
     std::vector<ImportedTexture> textures;
