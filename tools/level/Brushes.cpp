@@ -1,7 +1,10 @@
 #include "level/Brushes.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <numbers>
+
+#include "MshReader.h"
 
 namespace arvel::level {
 
@@ -261,9 +264,35 @@ std::vector<Face> propFaces(const SourceProp& prop, const LevelSource& level, in
     return importedModelFaces(prop, level, shell);
 }
 
-std::vector<Face> importedModelFaces(const SourceProp& prop, const LevelSource& level, int) {
-    throw level.error(prop.path + "/file", "model files (\"" + prop.file +
-                                               "\") are not read yet; use a box or a pillar");
+std::vector<Face> importedModelFaces(const SourceProp& prop, const LevelSource& level, int shell) {
+    // Model files sit beside the level source.
+    const std::filesystem::path file = std::filesystem::path(level.file).parent_path() / prop.file;
+    content::MshFile model;
+    try {
+        model = content::loadMsh(file);
+    } catch (const content::MshReadError& error) {
+        throw level.error(prop.path + "/file", error.what());
+    }
+    if (!model.bones.empty() || !model.animations.empty()) {
+        throw level.error(prop.path + "/file",
+                          "\"" + prop.file + "\" is an animated mesh; props are static models");
+    }
+    std::vector<Face> faces;
+    for (const content::MshTriangle& triangle : model.triangles) {
+        Face face{{}, prop.material, shell};
+        for (int32_t vertex : triangle.vertices) {
+            const auto& point = model
+                                    .positions[static_cast<size_t>(
+                                        model.vertices[static_cast<size_t>(vertex)].position)]
+                                    .point;
+            const Vec3 p{point[0] * prop.scale, point[1] * prop.scale, point[2] * prop.scale};
+            face.points.push_back(turned(prop.position + p, prop.position, prop.yaw));
+        }
+        faces.push_back(std::move(face));
+    }
+    if (faces.empty())
+        throw level.error(prop.path + "/file", "\"" + prop.file + "\" has no triangles");
+    return faces;
 }
 
 }  // namespace arvel::level

@@ -42,8 +42,8 @@ std::vector<Face> stairsFaces(const SourceBrush& stairs, int shell);
 // Box and pillar props; model files go through importedModelFaces.
 std::vector<Face> propFaces(const SourceProp& prop, const LevelSource& level, int shell);
 
-// Where the static output of the model importer will come in: the faces of a model
-// file placed as the prop says. Until that format is settled it reports the prop.
+// The triangles of a static model (a ".msh" without bones, as arvel-import writes
+// props) beside the level source, scaled, turned and placed as the prop says.
 std::vector<Face> importedModelFaces(const SourceProp& prop, const LevelSource& level, int shell);
 
 }  // namespace arvel::level

@@ -257,8 +257,9 @@ private:
             if (p.contains("sides")) prop.sides = integer(p["sides"], at + "/sides", 3, 64);
         } else if (model == "file") {
             prop.model = PropModel::kFile;
-            allowOnly(p, at, {"model", "position", "file", "yaw", "material"});
+            allowOnly(p, at, {"model", "position", "file", "scale", "yaw", "material"});
             prop.file = text(member(p, at, "file"), at + "/file");
+            if (p.contains("scale")) prop.scale = positive(p["scale"], at + "/scale");
         } else {
             fail(at + "/model", "expected \"box\", \"pillar\" or \"file\", not " + inQuotes(model));
         }

@@ -64,7 +64,8 @@ struct SourceProp {
     int sides = 8;             // pillars
     double yaw = 0.0;          // degrees about +y
     int material = 0;
-    std::string file;  // model files
+    std::string file;    // model files, beside the level source
+    double scale = 1.0;  // model files
     std::string path;
 };
 

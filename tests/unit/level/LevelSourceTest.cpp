@@ -141,14 +141,14 @@ TEST(LevelSourceTest, aLightOutsideEveryRoomIsRefusedWhenCompiled) {
     EXPECT_EQ(error.line(), 5);
 }
 
-TEST(LevelSourceTest, modelFilesReachTheImporterHookAndAreReported) {
+TEST(LevelSourceTest, aModelFileThatCannotBeOpenedIsNamed) {
     const std::string sector =
         R"([{"name": "a", "brushes": [{"type": "room", "min": [0, 0, 0], "max": [10, 10, 10], "material": "wall"}],
-"props": [{"model": "file", "file": "crate.obj", "position": [5, 0, 5], "material": "wall"}]}])";
+"props": [{"model": "file", "file": "no-such-crate.msh", "position": [5, 0, 5], "material": "wall"}]}])";
     const LevelError error = errorOf(levelJson(sector));
     EXPECT_EQ(error.path(), "/sectors/0/props/0/file");
     EXPECT_EQ(error.line(), 3);
-    EXPECT_NE(std::string(error.what()).find("crate.obj"), std::string::npos);
+    EXPECT_NE(std::string(error.what()).find("no-such-crate.msh"), std::string::npos);
 }
 
 TEST(LevelSourceTest, aFileThatCannotBeReadIsNamed) {
