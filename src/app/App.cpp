@@ -89,10 +89,8 @@ void activate(bool on) {
         return;
     }
     // A windowed game keeps the desktop's display mode.
-    if (s.scrFullscreen.flag && !gDriver.dSetResolution(static_cast<int>(s.scrWidth.number),
-                                                        static_cast<int>(s.scrHeight.number),
-                                                        static_cast<int>(s.scrBpp.number),
-                                                        static_cast<int>(s.scrFreq.number))) {
+    if (s.scrFullscreen.flag && !gDriver.dSetResolution(s.scrWidth.integer(), s.scrHeight.integer(),
+                                                        s.scrBpp.integer(), s.scrFreq.integer())) {
         SetErrorLocation(444, "Main");
         FatalError("Couldn't set desired graphics mode\n");
         platform::postQuitMessage(0);
@@ -158,8 +156,9 @@ void createConsole() {
 void tick() {
     const double stepMs = settings().dbgFrameMs.number;
     FrameClock& clock = frameClock();
+    // Any number can stand in the configuration: a step is at most the clock's range.
     if (stepMs > 0)
-        clock.set(clock.tickMs + static_cast<uint32_t>(stepMs));
+        clock.set(clock.tickMs + static_cast<uint32_t>(std::min(stepMs, 4294967295.0)));
     else
         clock.set(platform::tickCount());
 }
@@ -245,8 +244,8 @@ void placeCamera(Camera& camera) {
 // 1) to write to dbg_screenshot. Read before the swap, while the frame is the back buffer.
 void captureScreenshots() {
     Settings& s = settings();
-    const int width = static_cast<int>(s.scrWidth.number);
-    const int height = static_cast<int>(s.scrHeight.number);
+    const int width = s.scrWidth.integer();
+    const int height = s.scrHeight.integer();
     if (keyboard().pressed(platform::kVkF12)) writeNumberedScreenshot(width, height);
     if (s.dbgScreenshotFrame.number > 0 && game.frameCount + 1 == s.dbgScreenshotFrame.number)
         writeScreenshot(s.dbgScreenshot.text, width, height);
@@ -365,16 +364,15 @@ int runGame(int, char**) {
         return 0;
     }
 
-    const int width = static_cast<int>(s.scrWidth.number);
-    const int height = static_cast<int>(s.scrHeight.number);
+    const int width = s.scrWidth.integer();
+    const int height = s.scrHeight.integer();
     game.window = platform::createWindow(
         "Arvel", "Arvel", s.scrFullscreen.flag ? platform::kWindowPopup : platform::kWindowNormal,
         0, 0, width, height);
     if (!game.window) return 0;
 
-    if (!gDriver.dSetRenderWindow(game.window, static_cast<int>(s.scrBpp.number),
-                                  static_cast<int>(s.scrDbpp.number),
-                                  static_cast<int>(s.scrSbpp.number))) {
+    if (!gDriver.dSetRenderWindow(game.window, s.scrBpp.integer(), s.scrDbpp.integer(),
+                                  s.scrSbpp.integer())) {
         SetErrorLocation(154, "Main");
         FatalError("Couldnt initialize the rendering window");
         return 0;

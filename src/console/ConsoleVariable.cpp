@@ -1,6 +1,8 @@
 #include "console/ConsoleVariable.h"
 
 #include <strings.h>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,6 +65,13 @@ void ConsoleVariable::assign(const char* value) {
         flag = true;
     else if (strcasecmp(value, "false") == 0)
         flag = false;
+}
+
+int ConsoleVariable::integer() const {
+    if (std::isnan(number)) return 0;
+    if (number <= static_cast<double>(INT_MIN)) return INT_MIN;
+    if (number >= static_cast<double>(INT_MAX)) return INT_MAX;
+    return static_cast<int>(number);
 }
 
 }  // namespace arvel

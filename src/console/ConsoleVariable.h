@@ -22,6 +22,9 @@ public:
     // Takes a statement's value: the text always; the number when strtod reads any of
     // it, else the flag when it is "true" or "false" (ignoring case).
     void assign(const char* value);
+    // The number for settings that are counts or sizes: truncated towards zero and kept
+    // within int, since a configuration file can give any number; NaN gives 0.
+    int integer() const;
 
     char* name = nullptr;  // malloc'd
     bool locked = false;   // unchangeable while the console's lock is on

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <unistd.h>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -83,7 +84,8 @@ inline void provideDefaultTechniques() {
 }
 
 // A variable keeps a name and a text, and whenever its text starts with a number its
-// number is that number.
+// number is that number; as an int (what the game reads sizes and depths as) it is that
+// number truncated, within int.
 inline void checkVariable(const ConsoleVariable& variable) {
     FUZZ_CHECK(variable.name != nullptr && variable.text != nullptr);
     char* end = nullptr;
@@ -91,6 +93,12 @@ inline void checkVariable(const ConsoleVariable& variable) {
     if (end != variable.text)
         FUZZ_CHECK(variable.number == number ||
                    (std::isnan(number) && std::isnan(variable.number)));
+    const int integer = variable.integer();
+    if (std::isnan(variable.number)) FUZZ_CHECK(integer == 0);
+    if (std::fabs(variable.number) < 2147483647.0)
+        FUZZ_CHECK(integer == static_cast<int>(std::trunc(variable.number)));
+    if (variable.number >= 2147483647.0) FUZZ_CHECK(integer == INT_MAX);
+    if (variable.number <= -2147483648.0) FUZZ_CHECK(integer == INT_MIN);
 }
 
 }  // namespace arvel::fuzz
