@@ -1,6 +1,19 @@
 // A level source: materials, sectors built from brushes and props, portals between
 // sectors and point lights, read from JSON. Every value keeps the JSON path it came
 // from, so that the compiler's later checks can name the line and field too.
+//
+//   "materials": {"<name>": {"technique": "static_bump.rt", "textures": [...],
+//                 "scale": world units per texture repeat, "flags": 0-3, "opacity"}}
+//   "sectors":   [{"name", "brushes": [...], "props": [...]}], numbered in this order
+//     brush: {"type": "room" | "block" | "stairs", "min", "max", "material",
+//             rooms: "floor", "ceiling" (materials); stairs: "steps", "rise": "+x" ...}
+//     prop:  {"model": "box", "position" (base centre), "size", "yaw", "material"}
+//            {"model": "pillar", "position", "radius", "height", "sides", ...}
+//            {"model": "file", "file" (a static .msh beside the source), "scale", ...}
+//   "portals":   [{"sectors": [first, second], "min", "max"}], flat on one axis, on a
+//                room wall of each sector; the portal faces into the first sector
+//   "lights":    [{"position", "inner", "outer", "colour", "static", "name", "switch",
+//                 "parameter"}]
 #pragma once
 
 #include <cstdint>
