@@ -270,7 +270,8 @@ Image makeCreatureTexture() {
     Image image(128, 128, 3);
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
-            const double u = (x + 0.5) / image.width, v = (y + 0.5) / image.height;
+            // Texture coordinates count v from the picture's bottom row.
+            const double u = (x + 0.5) / image.width, v = 1.0 - (y + 0.5) / image.height;
             // Deep teal at the body to coral at the tips, ridged around the tentacles.
             const double ridge = 0.85 + 0.15 * std::sin(u * 2 * kPi * 10);
             double r = (0.10 + 0.85 * v) * ridge, g = (0.45 - 0.2 * v) * ridge,
