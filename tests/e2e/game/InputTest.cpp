@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "support/PngReader.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -25,8 +26,7 @@ protected:
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
         copyDemoData(dir_);
-        dir_.write("autoexec.cfg",
-                   "scr_fullscreen false\ndbg_camera \"0 0 0 0 0 0\"\ndbg_print_camera true\n");
+        dir_.write("autoexec.cfg", settings());
         game_ = std::make_unique<Process>(
             std::vector<std::string>{ARVEL_BIN_DIR "/game"}, dir_.path().string(),
             std::vector<std::pair<std::string, std::string>>{{"ARVEL_NO_DIALOGS", "1"}});
@@ -37,6 +37,18 @@ protected:
         }
         ASSERT_TRUE(found) << "the window never appeared";
         xdotool("search --name '^Arvel$' windowfocus --sync");
+        settle();
+    }
+
+    virtual std::string settings() const {
+        return "scr_fullscreen false\ndbg_camera \"0 0 0 0 0 0\"\ndbg_print_camera true\n";
+    }
+
+    // Holds a key for several frames: the game polls key state once a frame.
+    static void hold(const char* key, int ms = 300) {
+        xdotool(std::string("keydown ") + key);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        xdotool(std::string("keyup ") + key);
         settle();
     }
 
@@ -106,6 +118,31 @@ TEST_F(GameInput, TheMiddleButtonLowersTheCamera) {
     CameraPlace place = quit();
     EXPECT_LT(place.y, -1.0f);
     EXPECT_FLOAT_EQ(place.x, 0.0f);
+}
+
+// The demo's own view, where the level fills the window.
+class GameKeys : public GameInput {
+protected:
+    std::string settings() const override {
+        return "scr_fullscreen false\ndbg_print_camera true\n";
+    }
+};
+
+TEST_F(GameKeys, WTogglesWireframeOncePerPressEvenWhenHeld) {
+    hold("F12");
+    hold("w", 800);  // many frames down, one toggle
+    hold("F12");
+    hold("w");
+    hold("F12");
+    quit();
+    test::Image filled, wire, filledAgain;
+    ASSERT_TRUE(test::readPng((dir_.path() / "screenshot0000.png").string(), filled));
+    ASSERT_TRUE(test::readPng((dir_.path() / "screenshot0001.png").string(), wire));
+    ASSERT_TRUE(test::readPng((dir_.path() / "screenshot0002.png").string(), filledAgain));
+    // Wireframe leaves most of the window at the clear colour.
+    EXPECT_GT(test::darkShare(wire), test::darkShare(filled) + 0.3)
+        << test::darkShare(wire) << " vs " << test::darkShare(filled);
+    EXPECT_LT(test::darkShare(filledAgain), test::darkShare(wire) - 0.3);
 }
 
 }  // namespace
