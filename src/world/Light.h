@@ -57,6 +57,8 @@ public:
     std::unique_ptr<Mesh> shadowMesh;            // precomputed lights only
     std::unique_ptr<RenderBatch> shadowBatch;    // all faces of the shadow mesh
     Sector* homeSector = nullptr;                // sector of the first piece
+    // Without pieces: the sector the light was last found in, asked first next frame.
+    Sector* foundSector = nullptr;
 
     Light(World* world = nullptr, int index = 0);
     virtual ~Light();

@@ -24,15 +24,24 @@ bool usesPrecomputedData(const Light& light) {
 }
 
 // The sector a light stands in: where its pieces start, else wherever it is found.
-Sector* lightSector(const LightFrame& frame, const Light& light) {
+// Like the camera's, the sector found last is asked first: a search tests every
+// sector of a map with a ray, which would make a frame's cost grow with the map.
+Sector* lightSector(const LightFrame& frame, Light& light) {
     if (light.homeSector) return light.homeSector;
-    for (Map* map : frame.maps)
-        if (Sector* sector = map ? map->findSector(light.position) : nullptr) return sector;
+    if (light.foundSector && light.foundSector->containsPoint(light.position))
+        return light.foundSector;
+    light.foundSector = nullptr;
+    for (Map* map : frame.maps) {
+        if (Sector* sector = map ? map->findSector(light.position) : nullptr) {
+            light.foundSector = sector;
+            return sector;
+        }
+    }
     return nullptr;
 }
 
 // A walk with nothing but the radius to stop it, ended at once (walk bits cleared).
-void walkFromLight(const LightFrame& frame, const Light& light, VisibleSet& reach) {
+void walkFromLight(const LightFrame& frame, Light& light, VisibleSet& reach) {
     ViewVolume everywhere;
     everywhere.viewpoint = light.position;
     everywhere.finish();

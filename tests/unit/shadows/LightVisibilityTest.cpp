@@ -42,6 +42,22 @@ TEST_F(LightVisibilityTest, DynamicLightWalksFromItsSectorAndLightsWhatTheCamera
     EXPECT_EQ(updatedMeshes, std::vector<StaticMesh*>{&room.staticMesh()});
 }
 
+TEST_F(LightVisibilityTest, LightWithoutPiecesWalksFromTheSectorItWasLastFoundIn) {
+    const auto light = pointLight({0, 2, -5, 0}, 10.0f);
+    light->foundSector = &room;  // no map to search: only the remembered sector can answer
+    ASSERT_TRUE(lightVisible(frame, *light, reach));
+    EXPECT_EQ(reach.sectors, std::vector<Sector*>{&room});
+    EXPECT_EQ(light->foundSector, &room);
+}
+
+TEST_F(LightVisibilityTest, LightThatLeftTheSectorItWasFoundInIsSearchedForAgain) {
+    const auto light = pointLight({15, 2, -5, 0}, 10.0f);  // beside the room's floor
+    light->foundSector = &room;
+    ASSERT_TRUE(lightVisible(frame, *light, reach));
+    EXPECT_TRUE(reach.sectors.empty());  // no map holds it
+    EXPECT_EQ(light->foundSector, nullptr);
+}
+
 TEST_F(LightVisibilityTest, ReachedSectorTheCameraDoesNotSeeIsNotLit) {
     room.flags &= ~frameflag::kVisible;
     const auto light = pointLight({0, 2, -5, 0}, 10.0f);

@@ -1,0 +1,21 @@
+// arvel-chain-map ROOMS FILE: writes the lit chain of ROOMS rooms as an OTM map and
+// prints the dbg_camera value that puts the camera in its middle room.
+#include <cstdio>
+#include <cstdlib>
+
+#include "LitChain.h"
+
+int main(int argc, char** argv) {
+    const int rooms = argc == 3 ? std::atoi(argv[1]) : 0;
+    if (rooms < 1) {
+        std::fprintf(stderr, "usage: arvel-chain-map ROOMS FILE\n");
+        return 2;
+    }
+    if (!arvel::content::saveOtm(argv[2], arvel::bench::litChain(rooms))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+    const arvel::bench::ChainCamera c = arvel::bench::chainCamera(rooms);
+    std::printf("%g %g %g %g %g 0\n", c.x, c.y, c.z, c.pitch, c.yaw);
+    return 0;
+}
