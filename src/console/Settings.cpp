@@ -44,6 +44,7 @@ void registerSettings(Console& console, Settings& s) {
         &s.dbgScreenshotFrame,
         &s.dbgScreenshot,
         &s.dbgPrintCamera,
+        &s.dbgWalkAll,
     };
     for (ConsoleVariable* variable : all) console.registerVariable(variable);
 }

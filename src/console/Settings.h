@@ -55,6 +55,9 @@ struct Settings {
     ConsoleVariable dbgScreenshot{"dbg_screenshot", "screenshot.png"};
     // true: the camera's place and angles are printed to standard output on exit.
     ConsoleVariable dbgPrintCamera{"dbg_print_camera", false};
+    // true: every frame walks from every sector, as without a camera sector, so that
+    // what the portal walk saves can be measured.
+    ConsoleVariable dbgWalkAll{"dbg_walk_all", false};
 };
 
 // Registers every member of settings with console, in declaration order.

@@ -284,7 +284,7 @@ void World::walk(const CameraView& camera) {
     for (const auto& map : maps_) map->setContentFlags(0);
     cameraVolume_ = std::make_unique<ViewVolume>(camera.worldVolume());
     lightFrame_.cameraVolume = cameraVolume_.get();
-    if (cameraSector_) {
+    if (cameraSector_ && !settings().dbgWalkAll.flag) {
         cameraMap_->walk(camera.position, cameraSector_, *cameraVolume_, visible_,
                          kNoDistanceLimit);
         return;

@@ -58,6 +58,7 @@ const Expected kTable[] = {
     {"dbg_screenshot_frame", "0.000000", false},
     {"dbg_screenshot", "screenshot.png", false},
     {"dbg_print_camera", "false", false},
+    {"dbg_walk_all", "false", false},
 };
 
 TEST(Settings, RegisteredInTableOrderWithExactDefaultsAndLocks) {

@@ -93,6 +93,16 @@ TEST_F(WorldFrame, CameraOutsideEverySectorWalksEverything) {
     EXPECT_EQ(world->visibleSet().sectorBoxes.size(), 3u);
 }
 
+TEST_F(WorldFrame, WalkAllWalksEverythingFromInsideASector) {
+    ASSERT_NE(makeWorld(), nullptr) << error;
+    Map* map = loadRooms(3);
+    settings().dbgWalkAll.flag = true;
+    renderInRoom0(kAwayFromDoor);
+    EXPECT_EQ(world->cameraSector(), &map->sector(0));
+    EXPECT_EQ(world->visibleSet().sectors,
+              (std::vector<Sector*>{&map->sector(0), &map->sector(1), &map->sector(2)}));
+}
+
 TEST_F(WorldFrame, ScissorOfTheCameraSectorCoversTheWholeWindow) {
     ASSERT_NE(makeWorld(1024, 768), nullptr) << error;
     loadRooms(2);

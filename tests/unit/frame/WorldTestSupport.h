@@ -101,6 +101,7 @@ protected:
         s.dbgDrawBboxes.flag = false;
         s.dbgDrawEdges.flag = false;
         s.dbgDrawTangentspace.flag = false;
+        s.dbgWalkAll.flag = false;
     }
 
     static void mountFolder(const TempDir& dir) {
