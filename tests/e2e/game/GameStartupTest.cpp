@@ -58,7 +58,8 @@ TEST_F(GameRun, PresentsTheRequestedFramesThroughTheDriverAndExitsCleanly) {
     auto counts = driverCounts();
     EXPECT_EQ(counts["dSetRenderWindow"], 1);
     EXPECT_EQ(counts["dSwapBuffer"], 60);
-    EXPECT_EQ(counts["dClearBuffer"], 60);
+    // One full clear a frame, and a stencil clear for every light drawn.
+    EXPECT_GE(counts["dClearBuffer"], 60);
     EXPECT_EQ(counts["dRestoreResolution"], 1);
     // A windowed game never switches the display mode.
     EXPECT_EQ(counts["dSetResolution"], 0);
