@@ -1,6 +1,7 @@
 #include "world/World.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 #include "console/Settings.h"
@@ -48,6 +49,19 @@ void unite(BoundingBox& into, const BoundingBox& box) {
     if (box.min.x > box.max.x || box.min.y > box.max.y) return;
     into.extend(box.min);
     into.extend(box.max);
+}
+
+// What the reset before a walk would find: nothing set.
+[[maybe_unused]] bool contentFlagsClear(const std::vector<std::unique_ptr<Map>>& maps) {
+    for (const auto& map : maps) {
+        for (int i = 0; i < map->sectorCount(); ++i)
+            if (map->sector(i).getFlags()) return false;
+        for (int i = 0; i < map->portalCount(); ++i)
+            if (map->portal(i).getFlags()) return false;
+        for (int i = 0; i < map->lightCount(); ++i)
+            if (map->light(i).flags) return false;
+    }
+    return true;
 }
 
 template <typename Node>
@@ -153,6 +167,7 @@ World::~World() {
 
 Map* World::loadMap(const std::string& fileName) {
     maps_.push_back(std::make_unique<Map>(fileName, textures_.get(), programs_.get(), this));
+    flagsClear_ = false;
     Map* map = maps_.back().get();
     map->stream();
     return map;
@@ -281,16 +296,21 @@ void World::findCameraSector(const Vector4& position) {
 }
 
 void World::walk(const CameraView& camera) {
-    for (const auto& map : maps_) map->setContentFlags(0);
+    if (!flagsClear_)
+        for (const auto& map : maps_) map->setContentFlags(0);
+    assert(contentFlagsClear(maps_));
+    flagsClear_ = false;  // until this frame has cleared up after itself
+
     cameraVolume_ = std::make_unique<ViewVolume>(camera.worldVolume());
     lightFrame_.cameraVolume = cameraVolume_.get();
     if (cameraSector_ && !settings().dbgWalkAll.flag) {
         cameraMap_->walk(camera.position, cameraSector_, *cameraVolume_, visible_,
                          kNoDistanceLimit);
-        return;
+    } else {
+        for (const auto& map : maps_)
+            map->walk(camera.position, nullptr, *cameraVolume_, visible_, kNoDistanceLimit);
     }
-    for (const auto& map : maps_)
-        map->walk(camera.position, nullptr, *cameraVolume_, visible_, kNoDistanceLimit);
+    walked_.assign(visible_.sectors.begin(), visible_.sectors.end());
 }
 
 void World::boxSectors() {
@@ -436,10 +456,17 @@ void World::renderLights() {
 void World::endFrame() {
     for (SceneNode* node : touched_) clearBits(*node, kFrameBits);
     touched_.clear();
-    // Sectors are not touched objects; the next walk would reset them, but no frame
-    // bit is left standing between frames.
-    for (Sector* sector : visible_.sectors) clearBits(*sector, kFrameBits);
-    for (Light* light : visible_.lights) light->flags &= ~frameflag::kCollected;
+    // Sectors are not touched objects. Those the occlusion queries dropped still carry
+    // the walk's marks, and so may the portals into them: all that the reset before the
+    // next walk would find is cleared here.
+    for (Sector* sector : walked_) {
+        sector->setFlags(0);
+        for (Portal* portal : sector->portals())
+            if (portal) portal->setFlags(0);
+    }
+    walked_.clear();
+    for (Light* light : visible_.lights) light->flags = 0;
+    flagsClear_ = true;
 
     visible_.volumes.clear();
     cameraVolume_.reset();

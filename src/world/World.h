@@ -156,6 +156,13 @@ private:
     Sector* cameraSector_ = nullptr;
     Map* cameraMap_ = nullptr;
 
+    // Every map's flags are reset before the walk. A frame that ran to its end has
+    // cleared every flag it set (walked_ lists the sectors its walk reached, culled or
+    // not), so the reset, which would touch every sector, portal and light of the maps,
+    // is needed only after loading a map or after a frame that did not finish.
+    bool flagsClear_ = false;
+    std::vector<Sector*> walked_;
+
     const CameraView* camera_ = nullptr;
     Matrix4 projection_;
     Matrix4 viewProjection_;

@@ -209,6 +209,27 @@ TEST_F(WorldFrame, FrameLeavesNoFlagsBehind) {
     EXPECT_TRUE(world->visibleSet().volumes.empty());
 }
 
+TEST_F(WorldFrame, SectorsCulledByTheirQueriesLeaveNoFlagsBehind) {
+    ASSERT_NE(makeWorld(), nullptr) << error;
+    Map* map = loadRooms(3);
+    driver.setResult("dGetVisiblePixels", 0);
+    renderInRoom0(kTowardsDoor);
+    ASSERT_TRUE(world->visibleSet().sectors.empty());
+    for (int i = 0; i < map->sectorCount(); ++i)
+        EXPECT_EQ(map->sector(i).getFlags(), 0) << "sector " << i;
+    for (int i = 0; i < map->portalCount(); ++i)
+        EXPECT_EQ(map->portal(i).getFlags(), 0) << "portal " << i;
+}
+
+TEST_F(WorldFrame, FlagsSetBeforeTheFirstFrameAreReset) {
+    ASSERT_NE(makeWorld(), nullptr) << error;
+    Map* map = loadRooms(3);
+    map->setContentFlags(frameflag::kVisited);  // as if a walk had just reached everything
+    renderInRoom0(kTowardsDoor);
+    ASSERT_GE(world->visibleSet().sectors.size(), 2u);
+    EXPECT_EQ(world->visibleSet().sectors[1], &map->sector(1));
+}
+
 OtmMap roomsWithLights() {
     RoomChainOptions options;
     options.rooms = 3;
