@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "LitChain.h"
+#include "RoomChain.h"
 #include "core/Clock.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
@@ -145,7 +145,7 @@ void BM_ChainFrame(benchmark::State& state) {
     const int rooms = static_cast<int>(state.range(0));
     const std::string name = "chain" + std::to_string(rooms) + ".otm";
     const std::filesystem::path file = engine().mapFolder() / name;
-    if (!std::filesystem::exists(file) && !content::saveOtm(file, bench::litChain(rooms))) {
+    if (!std::filesystem::exists(file) && !content::saveOtm(file, bench::roomChain(rooms, true))) {
         state.SkipWithError("cannot write the map");
         return;
     }

@@ -1,6 +1,6 @@
-// Generated maps for frame measurements: a chain of box rooms of the demo's scale,
-// each with a dynamic light of its own in the middle and doors at alternate ends of
-// its walls, so that no room sees more than its neighbours.
+// Generated maps for frame measurements: a chain of box rooms of the demo's scale with
+// doors at alternate ends of their walls, so that no room sees more than its
+// neighbours; lit, each room has a dynamic light of its own in the middle.
 #pragma once
 
 #include "OtmWriter.h"
@@ -11,7 +11,7 @@ inline constexpr float kRoomLength = 80.0f;  // along x, the direction the chain
 inline constexpr float kRoomHeight = 48.0f;
 inline constexpr float kRoomWidth = 80.0f;
 
-inline content::OtmMap litChain(int rooms) {
+inline content::OtmMap roomChain(int rooms, bool lit) {
     content::RoomChainOptions options;
     options.rooms = rooms;
     options.length = kRoomLength;
@@ -25,6 +25,7 @@ inline content::OtmMap litChain(int rooms) {
         content::OtmSector& sector = map.sectors[static_cast<size_t>(i)];
         for (content::OtmMaterial& material : sector.mesh.body.materials)
             material.textures = {"white.tga"};
+        if (!lit) continue;
         content::OtmLight light;
         light.position = {(static_cast<float>(i) + 0.5f) * kRoomLength, 36.0f, kRoomWidth / 2, 0};
         light.innerRadius = 10.0f;
