@@ -16,8 +16,13 @@ struct Zone {
 
     // Null (and a fatal box) when the block would overflow; used is then unchanged.
     void* allocate(int bytes);
+    // Arrays start at their type's alignment (pointers need 8 bytes on 64-bit
+    // systems); the padding is handed out like any other allocation.
     template <typename T>
     T* allocateArray(int count) {
+        const uintptr_t at = reinterpret_cast<uintptr_t>(base) + static_cast<uintptr_t>(used);
+        const int padding = static_cast<int>((alignof(T) - at % alignof(T)) % alignof(T));
+        if (padding > 0 && !allocate(padding)) return nullptr;
         return static_cast<T*>(allocate(count * static_cast<int>(sizeof(T))));
     }
     void resetIfFree() {

@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace arvel::platform {
 
@@ -115,7 +117,10 @@ Library* loadLibrary(const char* fileName) {
     if (path.empty()) return nullptr;
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) return nullptr;
-    return new Library{handle};
+    // Libraries stay loaded for the rest of the run; the list owns their records.
+    static std::vector<std::unique_ptr<Library>> loaded;
+    loaded.push_back(std::make_unique<Library>(Library{handle}));
+    return loaded.back().get();
 }
 
 void* getProcAddress(Library* library, const char* name) {

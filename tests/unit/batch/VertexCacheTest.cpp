@@ -147,7 +147,13 @@ TEST_F(VertexCacheTest, HundredThousandTriangleGridIsOrderedWellUnderASecond) {
     auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(optimizeVertexCache(indices.data(), 100000));
     std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    // The bound is for an optimised build; sanitizers and debug builds run many times
+    // slower, and there only a quadratic blow-up (minutes) would still fail.
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(elapsed.count(), 0.5);
+#else
+    EXPECT_LT(elapsed.count(), 20.0);
+#endif
 
     // Every triangle is still there, each with its corners in winding order.
     EXPECT_EQ(sortedTriangles(indices), sortedTriangles(grid));
