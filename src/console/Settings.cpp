@@ -45,6 +45,7 @@ void registerSettings(Console& console, Settings& s) {
         &s.dbgScreenshot,
         &s.dbgPrintCamera,
         &s.dbgWalkAll,
+        &s.dbgFlatWhite,
     };
     for (ConsoleVariable* variable : all) console.registerVariable(variable);
 }

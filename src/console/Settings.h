@@ -58,6 +58,10 @@ struct Settings {
     // true: every frame walks from every sector, as without a camera sector, so that
     // what the portal walk saves can be measured.
     ConsoleVariable dbgWalkAll{"dbg_walk_all", false};
+    // true: materials loaded from then on draw white with flat normals (their first
+    // texture becomes "white.tga", the others a flat normal map), so that pictures
+    // show only lighting and shadows.
+    ConsoleVariable dbgFlatWhite{"dbg_flat_white", false};
 };
 
 // Registers every member of settings with console, in declaration order.

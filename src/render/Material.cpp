@@ -1,7 +1,9 @@
 #include "render/Material.h"
 
+#include <cstdint>
 #include <string>
 
+#include "console/Settings.h"
 #include "core/Exception.h"
 #include "fs/DataStream.h"
 #include "render/RenderTechnique.h"
@@ -9,6 +11,25 @@
 #include "render/Texture.h"
 
 namespace arvel {
+
+namespace {
+
+// The registry name of the flat normal map; no file has it.
+constexpr const char* kFlatNormalName = "*flat normal*";
+
+// A 2 x 2 Targa whose normals all point straight out of the surface (0.5, 0.5, 1).
+Texture* createFlatNormalMap() {
+    const uint8_t header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0};
+    std::string bytes(reinterpret_cast<const char*>(header), sizeof header);
+    for (int i = 0; i < 4; ++i) bytes += "\xff\x80\x80";  // blue, green, red
+    // Uncompressed: a block-compressed normal would lean.
+    auto* texture = new Texture(kFlatNormalName, true, true, false);
+    DataStream stream(bytes.data(), static_cast<int>(bytes.size()));
+    texture->loadTarga(stream);
+    return texture;
+}
+
+}  // namespace
 
 Material::Material(ResourceRegistry* textureRegistry, ResourceRegistry* techniqueRegistry)
     : textureRegistry_(textureRegistry), techniqueRegistry_(techniqueRegistry) {}
@@ -43,10 +64,16 @@ void Material::loadMaterial(DataStream& stream) {
     }
     technique_ = technique;
 
+    const bool flatWhite = settings().dbgFlatWhite.flag;
     const int32_t count = stream.readInt32();
     for (int32_t i = 0; i < count; ++i) {
         const std::string textureName = stream.readString();
-        textures_.push_back(obtainTexture(textureName.c_str()));
+        if (!flatWhite)
+            textures_.push_back(obtainTexture(textureName.c_str()));
+        else if (i == 0)
+            textures_.push_back(obtainTexture("white.tga"));
+        else
+            textures_.push_back(obtainFlatNormalMap());
     }
 }
 
@@ -77,6 +104,18 @@ Texture* Material::obtainTexture(const char* name) {
             delete texture;
             throw;
         }
+        if (textureRegistry_) textureRegistry_->add(texture);
+    }
+    if (textureRegistry_) textureRegistry_->addRef(texture);
+    return texture;
+}
+
+Texture* Material::obtainFlatNormalMap() {
+    Texture* texture = textureRegistry_
+                           ? dynamic_cast<Texture*>(textureRegistry_->find(kFlatNormalName))
+                           : nullptr;
+    if (!texture) {
+        texture = createFlatNormalMap();
         if (textureRegistry_) textureRegistry_->add(texture);
     }
     if (textureRegistry_) textureRegistry_->addRef(texture);

@@ -35,6 +35,7 @@ public:
 private:
     RenderTechnique* obtainTechnique(const char* name);
     Texture* obtainTexture(const char* name);
+    Texture* obtainFlatNormalMap();  // for dbg_flat_white
 
     ResourceRegistry* textureRegistry_;
     ResourceRegistry* techniqueRegistry_;

@@ -59,6 +59,7 @@ const Expected kTable[] = {
     {"dbg_screenshot", "screenshot.png", false},
     {"dbg_print_camera", "false", false},
     {"dbg_walk_all", "false", false},
+    {"dbg_flat_white", "false", false},
 };
 
 TEST(Settings, RegisteredInTableOrderWithExactDefaultsAndLocks) {
