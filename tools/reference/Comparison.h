@@ -1,0 +1,42 @@
+// Whether a picture of game (drawn with dbg_flat_white) agrees with the reference on
+// which lights reach each pixel. For a pixel some light reaches strongly, the reference
+// gives the colour of its own answer and the colours it would have with any one of
+// those lights flipped between lit and shadowed; the game's pixel agrees when it lies
+// nearest the reference's own answer. Pixels on a shadow or geometry edge (within
+// edgeRadius of a change of surface or of a light's visibility), pixels no light
+// reaches strongly, and the overlay text's rows are not counted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "reference/RayTracer.h"
+
+namespace arvel::reference {
+
+struct ComparisonOptions {
+    int maskTopRows = 20;  // the statistics overlay
+    int edgeRadius = 1;
+    float significant = 16.0f;  // a light's smallest contribution (of 255) that counts
+};
+
+struct Comparison {
+    int counted = 0;  // pixels whose lit or shadowed state is compared
+    int agreeing = 0;
+    int edges = 0;      // left out as shadow or geometry edges
+    int ambiguous = 0;  // left out: flipping a light would hardly change the colour
+    int backgroundCounted = 0, backgroundAgreeing = 0;  // pixels with nothing to see
+    // The game's picture in grey, counted pixels that disagree in red, pixels left out
+    // in dark blue; 3 bytes a pixel, rows top-down.
+    std::vector<uint8_t> difference;
+
+    double agreement() const { return counted ? static_cast<double>(agreeing) / counted : 0.0; }
+    std::string summary() const;
+};
+
+// gameRgb: reference.width x reference.height pixels of 3 bytes, rows top-down.
+Comparison compareLighting(const ReferenceImage& reference, const uint8_t* gameRgb,
+                           const ComparisonOptions& options = {});
+
+}  // namespace arvel::reference

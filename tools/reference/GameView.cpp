@@ -1,0 +1,86 @@
+#include "reference/GameView.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "console/Console.h"
+#include "console/Settings.h"
+
+namespace arvel::reference {
+
+GameView readGameView(const std::filesystem::path& dataDirectory) {
+    Console console;
+    Settings settings;
+    registerSettings(console, settings);
+    console.setLock(false);
+    std::ifstream file(dataDirectory / "autoexec.cfg");
+    std::string line;
+    while (std::getline(file, line)) console.executeLine(line.c_str());
+
+    GameView view;
+    view.options.width = settings.scrWidth.integer();
+    view.options.height = settings.scrHeight.integer();
+    const double near = settings.gfxNearClipplane.number;
+    view.options.nearPlane = std::isfinite(near) && near > 0.0 ? near : 1.0;
+    view.flatWhite = settings.dbgFlatWhite.flag;
+    view.frame = std::max(1, static_cast<int>(std::min(settings.dbgScreenshotFrame.number, 1e9)));
+    view.deterministic = settings.dbgFrameMs.number > 0;
+    if (view.deterministic) {
+        // The clock starts at 0 and gains the whole milliseconds of a step each frame.
+        const double step = std::floor(std::min(settings.dbgFrameMs.number, 4294967295.0));
+        const double ms = std::fmod(step * view.frame, 4294967296.0);
+        view.timeSeconds = ms * 0.001;
+    }
+
+    view.camera.position = {-50.44, 40.717, -36.719};
+    view.camera.yaw = -135.0;
+    const char* text = settings.dbgCamera.text;
+    float v[6];
+    if (text &&
+        std::sscanf(text, "%f %f %f %f %f %f", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) == 6) {
+        view.camera.position = {v[0], v[1], v[2]};
+        view.camera.pitch = v[3];
+        view.camera.yaw = v[4];
+        view.camera.roll = v[5];
+    }
+    return view;
+}
+
+double flickerValue(int frame, int lightIndex, int lightCount) {
+    if (lightIndex < 8 || lightIndex >= lightCount || frame < 1) return 1.0;
+    const long long calls = static_cast<long long>(frame - 1) * (lightCount - 8) + (lightIndex - 8);
+    std::srand(1);  // the sequence of a process that never seeds
+    int value = 0;
+    for (long long i = 0; i <= calls; ++i) value = std::rand();
+    return 0.75 + 0.25 * (static_cast<double>(value) / (static_cast<double>(RAND_MAX) + 1.0));
+}
+
+Scene loadGameScene(const std::filesystem::path& dataDirectory, const GameView& view) {
+    Scene scene;
+    loadOtm(dataDirectory / "test.otm", scene);
+    const int lightCount = static_cast<int>(scene.lights.size());
+    for (int i = 8; i < lightCount; ++i) {
+        const double v = flickerValue(view.frame, i, lightCount);
+        PointLight& light = scene.lights[static_cast<size_t>(i)];
+        light.colour[0] = v;
+        light.colour[1] = v * 0.6313;
+        light.colour[2] = 0.0;
+    }
+    const struct {
+        const char* file;
+        Vec3 position;
+        int sector;
+    } meshes[] = {{"test.msh", {-72.5, 32.1, -17.5}, 1}, {"testa.msh", {-203.5, -112.0, -90.0}, 4}};
+    int object = 1;
+    for (const auto& mesh : meshes) {
+        const std::filesystem::path path = dataDirectory / mesh.file;
+        if (mesh.sector < scene.sectorCount && std::filesystem::exists(path))
+            addPosedMesh(path, mesh.position, view.timeSeconds, object, scene);
+        ++object;
+    }
+    return scene;
+}
+
+}  // namespace arvel::reference
