@@ -31,6 +31,7 @@ public:
         std::memcpy(&v, take(4), 4);
         return v;
     }
+    size_t position() const { return position_; }
     Vec3 vec3() {
         const double x = f32(), y = f32();
         return {x, y, f32()};
@@ -140,6 +141,7 @@ void readPortal(Reader& in) {
 
 PointLight readLight(Reader& in) {
     PointLight light;
+    light.recordOffset = in.position();
     const uint8_t flags = in.u8();
     if (flags & 2) return light;  // an empty record: radius 0 reaches nothing
     light.position = in.vec3();

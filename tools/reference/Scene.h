@@ -25,6 +25,7 @@ struct PointLight {
     double colour[3] = {1.0, 1.0, 1.0};
     bool precomputed = false;  // has shadow pieces (a static light)
     bool inSector = false;     // some sector lists it, so the game draws it
+    size_t recordOffset = 0;   // where its record starts in the map file
 };
 
 struct Scene {

@@ -1,0 +1,154 @@
+// game drawn with dbg_flat_white against the ray-traced reference (arvel-reference):
+// lit and shadowed must agree on at least 99% of the pixels away from shadow and
+// geometry edges, from several places in the demo and in purpose-made levels (the
+// camera inside shadow volumes, lights inside boxes, shadows through a portal, the
+// skinned creature's shadow on a wall). The comparison itself must fail when the
+// shadows are missing on either side.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "GameCapture.h"
+#include "reference/Comparison.h"
+#include "reference/GameView.h"
+
+namespace arvel::test {
+namespace {
+
+constexpr double kRequiredAgreement = 0.99;
+// A view must decide at least this share of its pixels, or it proves little.
+constexpr double kRequiredCounted = 0.3;
+
+struct Case {
+    const char* name;
+    const char* level;  // a level of levels/, or nullptr for the demo
+    const char* camera;
+    bool meshes;  // keep test.msh and testa.msh
+};
+
+// gtest prints parameters by name, not as bytes.
+void PrintTo(const Case& value, std::ostream* out) { *out << value.name; }
+
+const Case kCases[] = {
+    {"HallStart", nullptr, "-50.44 40.717 -36.719 0 -135 0", true},
+    {"HallLookingDown", nullptr, "-50.44 40.717 -36.719 10 -135 0", true},
+    {"EntranceIntoTheHall", nullptr, "50 50 10 0 -60 0", true},
+    {"Entrance", nullptr, "0 55 10 5 60 0", true},
+    {"CryptWithTheArm", nullptr, "-160 -90 -70 25 -65 0", true},
+    {"VaultThroughItsDoor", nullptr, "-65 -85 -84 25 -40 0", true},
+    // Behind one pillar from a static light and another from a dynamic one.
+    {"CameraInsideShadowVolumes", "camera_in_shadow", "50 20 75 10 0 0", false},
+    // A static and a dynamic light each shut in a closed box, a third light outside.
+    {"LightsInsideBoxes", "light_in_box", "90 30 10 20 -135 0", false},
+    // A pillar's shadows from a static and a dynamic light run through a door.
+    {"ShadowsThroughAPortal", "shadow_through_portal", "130 25 30 10 -90 0", false},
+    // The creature in front of a wall, lit by a static and a dynamic light.
+    {"SkinnedMeshShadowOnAWall", "mesh_shadow_on_wall", "-80 55 5 20 10 0", true},
+};
+
+struct Outcome {
+    Capture capture;
+    reference::Comparison comparison;
+    reference::ReferenceImage reference;
+};
+
+class ReferenceAgreement : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
+    }
+
+    // Runs game in the case's scene and draws the reference of the same frame.
+    Outcome run(const Case& c, const std::vector<std::string>& settings = {},
+                bool referenceShadows = true) {
+        Outcome outcome;
+        if (c.level) {
+            std::string message;
+            EXPECT_TRUE(scene_.useLevel(c.level, message)) << message;
+        }
+        if (!c.meshes) scene_.removeMeshes();
+        std::vector<std::string> lines{"dbg_flat_white true"};
+        lines.insert(lines.end(), settings.begin(), settings.end());
+        outcome.capture = scene_.capture(c.camera, lines);
+        EXPECT_EQ(outcome.capture.result.signal, 0) << outcome.capture.result.err;
+        if (outcome.capture.picture.width != kCaptureWidth) {
+            ADD_FAILURE() << "no screenshot\n" << outcome.capture.result.err;
+            return outcome;
+        }
+        reference::GameView view = reference::readGameView(scene_.path());
+        view.options.shadows = referenceShadows;
+        const reference::Scene scene = reference::loadGameScene(scene_.path(), view);
+        outcome.reference = reference::render(scene, view.camera, view.options);
+        outcome.comparison =
+            reference::compareLighting(outcome.reference, outcome.capture.picture.rgb.data());
+        return outcome;
+    }
+
+    // Leaves the game's picture, the reference and the difference for a person.
+    std::string keep(const std::string& name, const Outcome& outcome) {
+        const std::filesystem::path folder = failureFolder();
+        const int w = outcome.reference.width, h = outcome.reference.height;
+        reference::writePng(folder / (name + "-game.png"), outcome.capture.picture);
+        reference::writePng(folder / (name + "-reference.png"), {w, h, outcome.reference.rgb});
+        reference::writePng(folder / (name + "-difference.png"),
+                            {w, h, outcome.comparison.difference});
+        return "pictures in " + folder.string() + " (red: disagreeing, blue: not compared)";
+    }
+
+    void expectAgreement(const Case& c) {
+        const Outcome outcome = run(c);
+        if (outcome.capture.picture.width != kCaptureWidth) return;
+        const double pixels = static_cast<double>(kCaptureWidth) * kCaptureHeight;
+        EXPECT_GE(outcome.comparison.counted, kRequiredCounted * pixels)
+            << outcome.comparison.summary();
+        EXPECT_GE(outcome.comparison.agreement(), kRequiredAgreement)
+            << c.name << ": " << outcome.comparison.summary() << "; "
+            << keep(std::string("reference-") + c.name, outcome);
+    }
+
+    GameScene scene_;
+};
+
+class ReferenceViews : public ReferenceAgreement, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(ReferenceViews, AgreesOnLitAndShadowedPixels) { expectAgreement(GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Views, ReferenceViews, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST_F(ReferenceAgreement, AReferenceWithoutShadowsDisagrees) {
+    const Outcome outcome = run(kCases[6], {}, false);
+    ASSERT_GT(outcome.comparison.counted, 0);
+    EXPECT_LT(outcome.comparison.agreement(), 0.9) << outcome.comparison.summary();
+}
+
+TEST_F(ReferenceAgreement, GameWithoutDynamicShadowsDisagrees) {
+    // Without them the creature casts no shadow on the wall or the floor.
+    const Outcome outcome = run(kCases[9], {"gfx_dshadows false"});
+    ASSERT_GT(outcome.comparison.counted, 0);
+    EXPECT_LT(outcome.comparison.agreement(), kRequiredAgreement) << outcome.comparison.summary();
+}
+
+TEST_F(ReferenceAgreement, TheToolComparesAScreenshotAndWritesBothPictures) {
+    const Outcome outcome = run(kCases[0]);
+    ASSERT_EQ(outcome.capture.picture.width, kCaptureWidth);
+    const std::filesystem::path dir = scene_.path();
+    Process tool(
+        {ARVEL_BIN_DIR "/arvel-reference", "--compare", (dir / "shot.png").string(), "--difference",
+         (dir / "difference.png").string(), dir.string(), (dir / "reference.png").string()},
+        dir.string());
+    const ProcessResult result = tool.wait(120);
+    EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("lit/shadowed agree on"), std::string::npos) << result.out;
+    reference::RgbImage picture, difference;
+    ASSERT_TRUE(reference::readPng(dir / "reference.png", picture));
+    ASSERT_TRUE(reference::readPng(dir / "difference.png", difference));
+    EXPECT_EQ(picture.rgb, outcome.reference.rgb);
+    EXPECT_EQ(difference.width, kCaptureWidth);
+}
+
+}  // namespace
+}  // namespace arvel::test
