@@ -14,9 +14,16 @@ namespace arvel {
 
 // The query names of one dGenOcclusionQueries call. started marks the names that have
 // been begun at least once: asking a never-begun query for its count is an API error.
+// A query index may be begun several times before it is read (one object drawn as
+// several batches, each pass wrapped in the query): GL restarts the count at every
+// begin, so what the earlier runs counted is kept in earlier and added when read.
+// unread marks an index begun since its count was last read; the first begin after a
+// read starts a fresh count.
 struct DOcclusionQueries {
     std::vector<GLuint> names;
     std::vector<char> started;
+    std::vector<char> unread;
+    std::vector<GLuint> earlier;
 };
 
 namespace {
@@ -297,6 +304,8 @@ DOcclusionQueries* dGenOcclusionQueries(int count) {
     try {
         queries->names.assign(static_cast<std::size_t>(count), 0);
         queries->started.assign(static_cast<std::size_t>(count), 0);
+        queries->unread.assign(static_cast<std::size_t>(count), 0);
+        queries->earlier.assign(static_cast<std::size_t>(count), 0);
     } catch (const std::bad_alloc&) {
         delete queries;
         return nullptr;
@@ -315,15 +324,37 @@ void dDeleteOcclusionQueries(int, DOcclusionQueries* queries) {
     delete queries;
 }
 
+namespace {
+
+// The count of an ended query, waiting for it.
+GLuint queryResult(const QueryApi& api, GLuint name) {
+    GLuint pixels = 0;
+    if (api.kind == QueryApi::kNV)
+        gl.glGetOcclusionQueryuivNV(name, GL_PIXEL_COUNT_NV, &pixels);
+    else
+        api.result(name, GL_QUERY_RESULT, &pixels);
+    return pixels;
+}
+
+}  // namespace
+
 void dBeginOcclusionQuery(int index, DOcclusionQueries* queries) {
     const QueryApi api = queryApi();
     if (api.kind == QueryApi::kNone || gQueryRunning || !validQuery(index, queries)) return;
-    const GLuint name = queries->names[static_cast<std::size_t>(index)];
+    const auto slot = static_cast<std::size_t>(index);
+    const GLuint name = queries->names[slot];
+    if (queries->unread[slot]) {
+        // Begun again before being read: keep what the ended run counted.
+        queries->earlier[slot] += queryResult(api, name);
+    } else {
+        queries->earlier[slot] = 0;
+    }
     if (api.kind == QueryApi::kNV)
         gl.glBeginOcclusionQueryNV(name);
     else
         api.begin(GL_SAMPLES_PASSED, name);
-    queries->started[static_cast<std::size_t>(index)] = 1;
+    queries->started[slot] = 1;
+    queries->unread[slot] = 1;
     gQueryRunning = true;
 }
 
@@ -343,12 +374,9 @@ int dGetVisiblePixels(int index, DOcclusionQueries* queries) {
     const QueryApi api = queryApi();
     if (api.kind == QueryApi::kNone || !validQuery(index, queries)) return -1;
     if (!queries->started[static_cast<std::size_t>(index)]) return -1;
-    const GLuint name = queries->names[static_cast<std::size_t>(index)];
-    GLuint pixels = 0;
-    if (api.kind == QueryApi::kNV)
-        gl.glGetOcclusionQueryuivNV(name, GL_PIXEL_COUNT_NV, &pixels);
-    else
-        api.result(name, GL_QUERY_RESULT, &pixels);
+    const auto slot = static_cast<std::size_t>(index);
+    const GLuint pixels = queries->earlier[slot] + queryResult(api, queries->names[slot]);
+    queries->unread[slot] = 0;
     return static_cast<int>(pixels);
 }
 
