@@ -47,6 +47,14 @@ int main(int argc, char** argv) {
 
     GameView view = readGameView(paths[0]);
     view.options.shadows = shadows;
+    // Sizes a window can have; anything else would only exhaust memory.
+    if (view.options.width <= 0 || view.options.height <= 0 || view.options.width > 8192 ||
+        view.options.height > 8192) {
+        std::fprintf(stderr,
+                     "arvel-reference: scr_width x scr_height of %d x %d is no picture size\n",
+                     view.options.width, view.options.height);
+        return 1;
+    }
     if (!view.deterministic)
         std::fprintf(stderr, "arvel-reference: dbg_frame_ms is not set; meshes are posed at 0 s\n");
     Scene scene;
