@@ -1,6 +1,7 @@
 #include "reference/GameView.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,7 +26,9 @@ GameView readGameView(const std::filesystem::path& dataDirectory) {
     const double near = settings.gfxNearClipplane.number;
     view.options.nearPlane = std::isfinite(near) && near > 0.0 ? near : 1.0;
     view.flatWhite = settings.dbgFlatWhite.flag;
-    view.frame = std::max(1, static_cast<int>(std::min(settings.dbgScreenshotFrame.number, 1e9)));
+    // Frames beyond a few days of running are not worth replaying the flicker for.
+    const double frame = settings.dbgScreenshotFrame.number;
+    view.frame = std::isfinite(frame) && frame >= 1.0 ? static_cast<int>(std::min(frame, 1e7)) : 1;
     view.deterministic = settings.dbgFrameMs.number > 0;
     if (view.deterministic) {
         // The clock starts at 0 and gains the whole milliseconds of a step each frame.
