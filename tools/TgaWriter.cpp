@@ -56,7 +56,7 @@ std::string tgaBytes(const Image& image, TgaRows rows) {
     out.push_back(0);  // no identification field
     out.push_back(0);  // no colour map
     out.push_back(static_cast<char>(grey ? kGrey : kTrueColour));
-    out.append(9, '\0');  // colour map specification, x and y origin
+    out.append(9, '\0');  // no colour map; x and y origin 0
     put16(out, image.width);
     put16(out, image.height);
     out.push_back(static_cast<char>(image.channels * 8));

@@ -8,6 +8,7 @@
 
 #include "core/ErrorReport.h"
 #include "core/Exception.h"
+#include "fs/StdioFile.h"
 
 namespace arvel {
 
@@ -82,23 +83,6 @@ bool namesMatch(const char* requested, size_t requestedLength, const char* entry
     return true;
 }
 
-bool isRegularFile(FILE* file) {
-#ifndef _WIN32
-    struct stat status;
-    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-#else
-    (void)file;
-    return true;
-#endif
-}
-
-long measure(FILE* file) {
-    if (fseek(file, 0, SEEK_END) != 0) return -1;
-    long size = ftell(file);
-    if (fseek(file, 0, SEEK_SET) != 0) return -1;
-    return size;
-}
-
 [[noreturn]] void throwShortRead(int count) {
     throw new Exception(141, kSource, "Error while reading file, couldn't read %d", count);
 }
@@ -115,7 +99,7 @@ bool ArchiveFile::mount(const char* path) {
     if (!path) return false;
     FILE* file = fopen(path, "rb");
     if (!file) return false;
-    long size = isRegularFile(file) ? measure(file) : -1;
+    long size = isRegularFile(file) ? measureFile(file) : -1;
     uint8_t signature[4];
     bool zip =
         size >= 4 && size <= INT32_MAX && readExact(file, signature, sizeof signature) &&

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/Exception.h"
+#include "fs/StdioFile.h"
 
 namespace arvel {
 
@@ -38,25 +39,6 @@ const char* stdioMode(int mode) {
     }
 }
 
-// Folders open for reading on some systems; only plain files are data.
-bool isRegularFile(FILE* file) {
-#ifndef _WIN32
-    struct stat status;
-    return fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
-#else
-    (void)file;
-    return true;
-#endif
-}
-
-// Measures the file and rewinds it; -1 when it cannot be measured or is too big.
-long measure(FILE* file) {
-    if (fseek(file, 0, SEEK_END) != 0) return -1;
-    long size = ftell(file);
-    if (fseek(file, 0, SEEK_SET) != 0) return -1;
-    return size >= 0 && size <= INT32_MAX ? size : -1;
-}
-
 }  // namespace
 
 CommonFile::~CommonFile() { free(prefix_); }
@@ -81,7 +63,7 @@ FileHandle* CommonFile::open(const char* name, int mode) {
     toPlatformSeparators(fullName);
     FILE* file = fopen(fullName, stdio);
     if (!file) return nullptr;
-    long size = isRegularFile(file) ? measure(file) : -1;
+    long size = isRegularFile(file) ? measureFile(file) : -1;
     if (size < 0) {
         fclose(file);
         return nullptr;
