@@ -41,12 +41,16 @@ arvel_build() {
     ninja -C "$dir" -j"$(nproc)" "${targets[@]}"
 }
 
-# Starts Xvfb on a free display, exports DISPLAY, and stops it when the shell exits.
+# Starts Xvfb on a free display (or on display ARVEL_XVFB_DISPLAY when set: a number
+# set aside for one user of a shared machine), exports DISPLAY, and stops it when the
+# shell exits.
 arvel_start_xvfb() {
-    local n
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
+    local n=${ARVEL_XVFB_DISPLAY:-}
+    if [ -z "$n" ]; then
+        for n in $(seq 90 140); do
+            [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+        done
+    fi
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     ARVEL_XVFB_PID=$!
     trap 'kill "$ARVEL_XVFB_PID" 2>/dev/null; wait "$ARVEL_XVFB_PID" 2>/dev/null' EXIT

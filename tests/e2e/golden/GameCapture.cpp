@@ -29,9 +29,7 @@ Capture GameScene::capture(const std::string& camera, const std::vector<std::str
     // The demo's own settings first, so that what the test adds wins.
     std::ifstream demo(std::filesystem::path(ARVEL_BIN_DIR) / ".." / "data" / "autoexec.cfg");
     std::ostringstream autoexec;
-    autoexec << demo.rdbuf() << "\nscr_width " << kCaptureWidth << "\nscr_height " << kCaptureHeight
-             << "\ndbg_frame_ms 100\ndbg_screenshot_frame 5\ndbg_quit_frame 5\n"
-             << "dbg_screenshot \"shot.png\"\ndbg_camera \"" << camera << "\"\n";
+    autoexec << demo.rdbuf() << "\n" << captureSettings(camera);
     for (const std::string& line : settings) autoexec << line << "\n";
     dir_.write("autoexec.cfg", autoexec.str());
 

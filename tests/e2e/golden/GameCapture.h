@@ -8,14 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "GoldenImage.h"
 #include "reference/PngFile.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
 namespace arvel::test {
-
-inline constexpr int kCaptureWidth = 320;
-inline constexpr int kCaptureHeight = 240;
 
 struct Capture {
     ProcessResult result;

@@ -2,9 +2,20 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ostream>
 #include <vector>
 
 namespace arvel::test {
+
+void PrintTo(const GoldenView& value, std::ostream* out) { *out << value.name; }
+
+std::string captureSettings(const std::string& camera) {
+    return "scr_width " + std::to_string(kCaptureWidth) + "\nscr_height " +
+           std::to_string(kCaptureHeight) +
+           "\ndbg_frame_ms 100\ndbg_screenshot_frame 5\ndbg_quit_frame 5\n"
+           "dbg_screenshot \"shot.png\"\ndbg_camera \"" +
+           camera + "\"\n";
+}
 
 std::string GoldenComparison::summary() const {
     if (!sameSize) return "the pictures differ in size";

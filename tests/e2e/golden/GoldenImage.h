@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 
 #include "reference/PngFile.h"
@@ -16,6 +17,31 @@ namespace arvel::test {
 inline constexpr int kGoldenChannelTolerance = 16;
 inline constexpr int kGoldenCoreLimit = 100;
 inline constexpr int kOverlayRows = 20;
+
+// Golden pictures are taken at this size.
+inline constexpr int kCaptureWidth = 320;
+inline constexpr int kCaptureHeight = 240;
+
+struct GoldenView {
+    const char* name;    // tests/golden/<name>.png
+    const char* camera;  // dbg_camera: position, then pitch, yaw and roll
+};
+
+// gtest prints parameters by name, not as bytes.
+void PrintTo(const GoldenView& value, std::ostream* out);
+
+// The start (the creature in the hall), the entrance, the machine arm in the crypt,
+// the vault seen from its door. The Windows build is compared from the same places
+// (scripts/test-windows, through golden-compare).
+inline constexpr GoldenView kGoldenViews[] = {{"hall", "-50.44 40.717 -36.719 0 -135 0"},
+                                              {"entrance", "0 55 10 5 60 0"},
+                                              {"crypt", "-160 -90 -70 25 -65 0"},
+                                              {"vault", "-65 -85 -84 25 -40 0"}};
+
+// The autoexec.cfg lines, after the demo's own, that make game take a golden picture
+// from camera: five deterministic 100 ms frames at the capture size, the fifth saved as
+// shot.png, then the end.
+std::string captureSettings(const std::string& camera);
 
 struct GoldenComparison {
     bool sameSize = false;

@@ -16,20 +16,9 @@
 namespace arvel::test {
 namespace {
 
-struct View {
-    const char* name;
-    const char* camera;
-};
-
-// gtest prints parameters by name, not as bytes.
-void PrintTo(const View& value, std::ostream* out) { *out << value.name; }
-
-// The start (the creature in the hall), the entrance, the machine arm in the crypt,
-// the vault seen from its door.
-const View kViews[] = {{"hall", "-50.44 40.717 -36.719 0 -135 0"},
-                       {"entrance", "0 55 10 5 60 0"},
-                       {"crypt", "-160 -90 -70 25 -65 0"},
-                       {"vault", "-65 -85 -84 25 -40 0"}};
+// The places of the goldens (GoldenImage.h).
+using View = GoldenView;
+const auto& kViews = kGoldenViews;
 
 bool haveDisplay() { return std::getenv("DISPLAY") != nullptr; }
 
