@@ -16,6 +16,7 @@
 #include "core/Clock.h"
 #include "core/ErrorReport.h"
 #include "core/Exception.h"
+#include "core/Random.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
 #include "fs/ArchiveFile.h"
@@ -270,12 +271,14 @@ void drawOverlay(const Font& font, int tris) {
 }
 
 // The map's lights from index 8 on flicker like flames: red 0.75 to 1, a little green.
+// The engine's own generator, not rand(): the flames take the same colours on every
+// platform, so a replayed frame looks the same on Linux and Windows.
 void flickerLights() {
     if (!game.map) return;
+    static Random flames;
     for (int i = 8; i < game.map->lightCount(); ++i) {
-        // Scaled by the generator's own range, so every platform gets 0.75 to 1.
-        const float v = 0.75f + 0.25f * static_cast<float>(static_cast<double>(std::rand()) /
-                                                           (static_cast<double>(RAND_MAX) + 1.0));
+        const float v =
+            0.75f + 0.25f * static_cast<float>(flames.next()) / static_cast<float>(kRandomMax + 1);
         Light& light = game.map->light(i);
         light.colour[0] = v;
         light.colour[1] = v * 0.6313f;

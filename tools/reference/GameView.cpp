@@ -8,6 +8,7 @@
 
 #include "console/Console.h"
 #include "console/Settings.h"
+#include "core/Random.h"
 
 namespace arvel::reference {
 
@@ -54,10 +55,10 @@ GameView readGameView(const std::filesystem::path& dataDirectory) {
 double flickerValue(int frame, int lightIndex, int lightCount) {
     if (lightIndex < 8 || lightIndex >= lightCount || frame < 1) return 1.0;
     const long long calls = static_cast<long long>(frame - 1) * (lightCount - 8) + (lightIndex - 8);
-    std::srand(1);  // the sequence of a process that never seeds
+    Random flames;  // game's generator, from its start
     int value = 0;
-    for (long long i = 0; i <= calls; ++i) value = std::rand();
-    return 0.75 + 0.25 * (static_cast<double>(value) / (static_cast<double>(RAND_MAX) + 1.0));
+    for (long long i = 0; i <= calls; ++i) value = flames.next();
+    return 0.75 + 0.25 * (static_cast<double>(value) / (kRandomMax + 1.0));
 }
 
 Scene loadGameScene(const std::filesystem::path& dataDirectory, const GameView& view) {

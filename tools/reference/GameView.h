@@ -28,8 +28,8 @@ GameView readGameView(const std::filesystem::path& dataDirectory);
 // cannot be read (a missing mesh file is left out, as game leaves it empty).
 Scene loadGameScene(const std::filesystem::path& dataDirectory, const GameView& view);
 
-// The red of a flame light (index 8 on) at frame: the value game draws from rand() for
-// it, when nothing else in the process draws from rand(); green is 0.6313 of it.
+// The red of a flame light (index 8 on) at frame: the value game draws for it from its
+// flame generator (core/Random.h); green is 0.6313 of it.
 double flickerValue(int frame, int lightIndex, int lightCount);
 
 }  // namespace arvel::reference

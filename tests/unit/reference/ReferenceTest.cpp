@@ -7,6 +7,7 @@
 
 #include "OtmWriter.h"
 #include "reference/Comparison.h"
+#include "reference/GameView.h"
 #include "reference/RayTracer.h"
 #include "reference/Scene.h"
 
@@ -166,6 +167,21 @@ TEST(ReferenceScene, RefusesEveryCutOfAMapWithoutCrashing) {
     foreign[5] = 121;
     Scene scene;
     EXPECT_THROW(parseOtm(foreign, scene), SceneError);
+}
+
+// game draws each frame one value for every light from index 8 on, in order, from the
+// sequence an unseeded 15-bit generator gives everywhere: 41, 18467, 6334, 26500, ...
+TEST(ReferenceFlicker, FlameColoursFollowGamesDrawsOnEveryPlatform) {
+    auto red = [](int draw) { return 0.75 + 0.25 * draw / 32768.0; };
+    EXPECT_DOUBLE_EQ(flickerValue(1, 8, 9), red(41));
+    EXPECT_DOUBLE_EQ(flickerValue(2, 8, 9), red(18467));
+    // Two flame lights: frame 2 draws the third and fourth values.
+    EXPECT_DOUBLE_EQ(flickerValue(2, 8, 10), red(6334));
+    EXPECT_DOUBLE_EQ(flickerValue(2, 9, 10), red(26500));
+    // Lights below index 8, past the map's lights, or before the first frame keep white.
+    EXPECT_DOUBLE_EQ(flickerValue(3, 7, 10), 1.0);
+    EXPECT_DOUBLE_EQ(flickerValue(3, 10, 10), 1.0);
+    EXPECT_DOUBLE_EQ(flickerValue(0, 8, 10), 1.0);
 }
 
 }  // namespace
