@@ -74,15 +74,15 @@ int64_t byteCount(std::initializer_list<int64_t> factors) {
     return product;
 }
 
-// Reads rows of rowPixels pixels into block, file row i going to block row rowOf(i).
-template <typename RowOf>
-void readRows(DataStream& stream, uint8_t* block, int rows, int rowPixels, int bytesPerPixel,
-              RowOf rowOf) {
-    const size_t rowBytes = static_cast<size_t>(rowPixels) * static_cast<size_t>(bytesPerPixel);
-    for (int i = 0; i < rows; ++i) {
-        uint8_t* row = block + static_cast<size_t>(rowOf(i)) * rowBytes;
-        stream.read(row, static_cast<int>(rowBytes));
-        swapRedAndBlue(row, rowPixels, bytesPerPixel);
+// Runs read, false when the stream ended first.
+template <typename Read>
+bool readWhole(Read read) {
+    try {
+        read();
+        return true;
+    } catch (Exception* error) {
+        delete error;
+        return false;
     }
 }
 
@@ -149,23 +149,63 @@ bool Texture::pixelsFit(const DataStream& stream, int64_t bytes, const char* kin
     return false;
 }
 
+template <typename Read>
+bool Texture::headerRead(DataStream& stream, const char* kind, Read read) {
+    if (readWhole(read)) return true;
+    reportBadImage(__LINE__, "%s %s is truncated: the file has %d bytes\n", kind, name().c_str(),
+                   stream.size());
+    return false;
+}
+
+bool Texture::loadPixels(DataStream& stream, const char* kind, const PixelLayout& layout,
+                         bool flipRows) {
+    const int64_t faceBytes = byteCount({layout.width, layout.height, layout.bytesPerPixel});
+    const int64_t imageBytes = byteCount({faceBytes, layout.faces});
+    if (!pixelsFit(stream, byteCount({imageBytes, layout.images}), kind)) return false;
+
+    const size_t rowBytes =
+        static_cast<size_t>(layout.width) * static_cast<size_t>(layout.bytesPerPixel);
+    std::vector<std::vector<uint8_t>> images(static_cast<size_t>(layout.images));
+    // Cannot fail after the size check; left unloaded all the same if it does.
+    const bool read = readWhole([&] {
+        for (auto& block : images) {
+            block.resize(static_cast<size_t>(imageBytes));
+            for (int f = 0; f < layout.faces; ++f) {
+                uint8_t* face =
+                    block.data() + static_cast<size_t>(f) * static_cast<size_t>(faceBytes);
+                for (int y = 0; y < layout.height; ++y) {
+                    const int blockRow = flipRows ? layout.height - 1 - y : y;
+                    uint8_t* row = face + static_cast<size_t>(blockRow) * rowBytes;
+                    stream.read(row, static_cast<int>(rowBytes));
+                    swapRedAndBlue(row, layout.width, layout.bytesPerPixel);
+                }
+            }
+        }
+    });
+    if (!read) return false;
+    width_ = layout.width;
+    height_ = layout.height;
+    bytesPerPixel_ = layout.bytesPerPixel;
+    pixelFormat_ = formatForBytes(layout.bytesPerPixel);
+    images_ = std::move(images);
+    loaded_ = true;
+    return true;
+}
+
 void Texture::loadTarga(DataStream& stream) {
     freeImages();
     int mapType = 0, imageType = 0, width = 0, height = 0, depth = 0, descriptor = 0;
-    try {
-        const int idLength = stream.readByte();
-        mapType = stream.readByte();
-        imageType = stream.readByte();
-        stream.skip(9);
-        width = stream.readUInt16();
-        height = stream.readUInt16();
-        depth = stream.readByte();
-        descriptor = stream.readByte();
-        stream.skip(idLength);
-    } catch (Exception* error) {
-        delete error;
-        reportBadImage(__LINE__, "Targa Image %s is truncated: the file has %d bytes\n",
-                       name().c_str(), stream.size());
+    if (!headerRead(stream, "Targa Image", [&] {
+            const int idLength = stream.readByte();
+            mapType = stream.readByte();
+            imageType = stream.readByte();
+            stream.skip(9);
+            width = stream.readUInt16();
+            height = stream.readUInt16();
+            depth = stream.readByte();
+            descriptor = stream.readByte();
+            stream.skip(idLength);
+        })) {
         return;
     }
 
@@ -192,39 +232,20 @@ void Texture::loadTarga(DataStream& stream) {
                        height);
         return;
     }
-    if (!pixelsFit(stream, byteCount({width, height, bytesPerPixel}), "Targa Image")) return;
-
-    std::vector<uint8_t> block(static_cast<size_t>(width) * static_cast<size_t>(height) *
-                               static_cast<size_t>(bytesPerPixel));
     const bool topFirst = (descriptor & kTargaTopFirst) != 0;
-    try {
-        readRows(stream, block.data(), height, width, bytesPerPixel,
-                 [&](int i) { return topFirst ? height - 1 - i : i; });
-    } catch (Exception* error) {
-        delete error;  // cannot happen after the size check; unloaded all the same
-        return;
-    }
-    width_ = width;
-    height_ = height;
-    bytesPerPixel_ = bytesPerPixel;
-    pixelFormat_ = formatForBytes(bytesPerPixel);
-    images_.push_back(std::move(block));
-    loaded_ = true;
+    loadPixels(stream, "Targa Image", {1, 1, width, height, bytesPerPixel}, topFirst);
 }
 
 void Texture::loadFpf(DataStream& stream) {
     freeImages();
     int flags = 0, count = 0, width = 0, height = 0, bytesPerPixel = 0;
-    try {
-        flags = stream.readInt32();
-        count = stream.readInt32();
-        width = stream.readInt32();
-        height = stream.readInt32();
-        bytesPerPixel = stream.readInt32();
-    } catch (Exception* error) {
-        delete error;
-        reportBadImage(__LINE__, "FPF image %s is truncated: the file has %d bytes\n",
-                       name().c_str(), stream.size());
+    if (!headerRead(stream, "FPF image", [&] {
+            flags = stream.readInt32();
+            count = stream.readInt32();
+            width = stream.readInt32();
+            height = stream.readInt32();
+            bytesPerPixel = stream.readInt32();
+        })) {
         return;
     }
     if (formatForBytes(bytesPerPixel) == 0) {
@@ -239,35 +260,13 @@ void Texture::loadFpf(DataStream& stream) {
     }
 
     const bool cube = (flags & kFpfCubeMap) != 0;
-    const int faces = cube ? kCubeFaces : 1;
-    const int64_t faceBytes = byteCount({width, height, bytesPerPixel});
-    const int64_t imageBytes = byteCount({faceBytes, faces});
-    if (!pixelsFit(stream, byteCount({imageBytes, count}), "FPF image")) return;
-
     const bool blockOrder = (flags & kFpfBlockOrder) != 0;
-    std::vector<std::vector<uint8_t>> images(static_cast<size_t>(count));
-    try {
-        for (auto& block : images) {
-            block.resize(static_cast<size_t>(imageBytes));
-            for (int f = 0; f < faces; ++f) {
-                readRows(stream,
-                         block.data() + static_cast<size_t>(f) * static_cast<size_t>(faceBytes),
-                         height, width, bytesPerPixel,
-                         [&](int y) { return blockOrder ? y : height - 1 - y; });
-            }
-        }
-    } catch (Exception* error) {
-        delete error;  // cannot happen after the size check; unloaded all the same
+    if (!loadPixels(stream, "FPF image",
+                    {count, cube ? kCubeFaces : 1, width, height, bytesPerPixel}, !blockOrder)) {
         return;
     }
-    width_ = width;
-    height_ = height;
-    bytesPerPixel_ = bytesPerPixel;
-    pixelFormat_ = formatForBytes(bytesPerPixel);
     cubeMap_ = cube;
     if (cube) wrapS_ = wrapT_ = wrapR_ = kWrapClamp;
-    images_ = std::move(images);
-    loaded_ = true;
 }
 
 void Texture::createBlank(int width, int height, int formatFlags, int imageCount) {

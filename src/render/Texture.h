@@ -89,6 +89,22 @@ private:
     void reportBadImage(int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
     // Checks that a picture of the declared size fits in what remains of the stream.
     bool pixelsFit(const DataStream& stream, int64_t bytes, const char* kind);
+    // Runs read over a file's header; false, after a fatal box saying the kind of file
+    // is truncated, when the file ends first.
+    template <typename Read>
+    bool headerRead(DataStream& stream, const char* kind, Read read);
+    // How the pixels of a file are laid out: images of faces of rows.
+    struct PixelLayout {
+        int images;
+        int faces;
+        int width;
+        int height;
+        int bytesPerPixel;
+    };
+    // Reads the pixels that follow a header and keeps them as this texture's images,
+    // loaded; false, leaving it unloaded, when the file is too short. flipRows puts the
+    // first file row of a face at the top of its block instead of the bottom.
+    bool loadPixels(DataStream& stream, const char* kind, const PixelLayout& layout, bool flipRows);
 
     bool loaded_ = false;
     bool compress_;
