@@ -242,37 +242,7 @@ int ArchiveFile::seek(FileHandle* handle, int offset, int whence) {
 int ArchiveFile::tell(FileHandle* handle) { return handle ? handle->position : -1; }
 
 char* ArchiveFile::readString(FileHandle* handle) {
-    size_t capacity = 65536;
-    char* work = static_cast<char*>(malloc(capacity));
-    if (!work) return nullptr;
-    size_t length = 0;
-    if (handle && remaining(handle) > 0 && position(handle)) {
-        while (remaining(handle) > 0) {
-            int c = fgetc(archive_);
-            if (c == EOF) {
-                current_ = nullptr;
-                break;
-            }
-            ++handle->position;
-            if (c == 0) break;
-            // Keep room for the terminating 0.
-            if (length + 1 == capacity) {
-                char* grown = static_cast<char*>(realloc(work, capacity * 2));
-                if (!grown) {
-                    free(work);
-                    return nullptr;
-                }
-                work = grown;
-                capacity *= 2;
-            }
-            work[length++] = static_cast<char>(c);
-        }
-    }
-    work[length] = 0;
-    char* result = static_cast<char*>(malloc(length + 1));
-    if (result) memcpy(result, work, length + 1);
-    free(work);
-    return result;
+    return collectString([&] { return ArchiveFile::readByte(handle); });
 }
 
 // Nothing is ever written to an archive.

@@ -13,7 +13,6 @@ namespace arvel {
 namespace {
 
 constexpr int kNameBufferSize = 65536;
-constexpr size_t kStringWorkSize = 65536;
 
 // Data names use "\" between folders; elsewhere than Windows that is "/".
 void toPlatformSeparators(char* path) {
@@ -118,28 +117,7 @@ int CommonFile::tell(FileHandle* handle) {
 }
 
 char* CommonFile::readString(FileHandle* handle) {
-    size_t capacity = kStringWorkSize;
-    char* work = static_cast<char*>(malloc(capacity));
-    if (!work) return nullptr;
-    size_t length = 0;
-    for (int c; handle && (c = fgetc(handle->file)) != EOF && c != 0;) {
-        // Keep room for the terminating 0.
-        if (length + 1 == capacity) {
-            char* grown = static_cast<char*>(realloc(work, capacity * 2));
-            if (!grown) {
-                free(work);
-                return nullptr;
-            }
-            work = grown;
-            capacity *= 2;
-        }
-        work[length++] = static_cast<char>(c);
-    }
-    work[length] = 0;
-    char* result = static_cast<char*>(malloc(length + 1));
-    if (result) memcpy(result, work, length + 1);
-    free(work);
-    return result;
+    return collectString([&] { return CommonFile::readByte(handle); });
 }
 
 int CommonFile::flush(FileHandle* handle) { return handle ? fflush(handle->file) : EOF; }
