@@ -396,6 +396,19 @@ bool initialise(DPBuffer* pb, int width, int height, bool shareContext, bool sha
 
 DPBuffer* live(DPBuffer* pb) { return pb && gPBuffers.count(pb) ? pb : nullptr; }
 
+// The live pbuffer to bind or release as a texture; null, with a message naming the
+// operation when its format cannot render to a texture.
+DPBuffer* renderTexture(DPBuffer* pbuffer, const char* operation) {
+    DPBuffer* pb = live(pbuffer);
+    if (pb && !pb->renderToTexture) {
+        std::fprintf(stderr,
+                     "PBuffer::%s() failed - pbuffer format does not support render to texture!\n",
+                     operation);
+        return nullptr;
+    }
+    return pb;
+}
+
 bool usable(const DPBuffer* pb) {
     return pb->framebuffer && pb->context && pb->context == gContext.context;
 }
@@ -514,14 +527,8 @@ void dBindPBufferAsRenderTarget(DPBuffer* pbuffer) {
 }
 
 void dBindPBufferAsTexture(DPBuffer* pbuffer, int /*buffer: the colour buffer is bound always*/) {
-    DPBuffer* pb = live(pbuffer);
+    DPBuffer* pb = renderTexture(pbuffer, "Bind");
     if (!pb) return;
-    if (!pb->renderToTexture) {
-        std::fprintf(
-            stderr,
-            "PBuffer::Bind() failed - pbuffer format does not support render to texture!\n");
-        return;
-    }
     if (pb->bound) {
         std::fprintf(stderr, "PBuffer::Bind() failed - pbuffer is already bound.\n");
         return;
@@ -543,14 +550,8 @@ void dBindPBufferAsTexture(DPBuffer* pbuffer, int /*buffer: the colour buffer is
 }
 
 void dUnbindPBufferAsTexture(DPBuffer* pbuffer, int buffer) {
-    DPBuffer* pb = live(pbuffer);
+    DPBuffer* pb = renderTexture(pbuffer, "Release");
     if (!pb) return;
-    if (!pb->renderToTexture) {
-        std::fprintf(
-            stderr,
-            "PBuffer::Release() failed - pbuffer format does not support render to texture!\n");
-        return;
-    }
     if (!pb->bound) {
         std::fprintf(stderr, "PBuffer::Release() failed - pbuffer is not bound.\n");
         return;

@@ -208,20 +208,14 @@ void dumpCompilerLog(Stage stage, const char* language, const std::string& log) 
 // ---------------------------------------------------------------------------------------
 // GLSL
 
-std::string shaderLog(GLuint shader) {
+// A shader's or program's info log, without the terminating zeros; the two kinds of
+// object have getters of the same form.
+std::string infoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter,
+                    PFNGLGETSHADERINFOLOGPROC getLog) {
     GLint length = 0;
-    gl.glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::string log(length > 0 ? size_t(length) : 0, '\0');
-    if (length > 0) gl.glGetShaderInfoLog(shader, length, nullptr, log.data());
-    while (!log.empty() && log.back() == '\0') log.pop_back();
-    return log;
-}
-
-std::string programLog(GLuint program) {
-    GLint length = 0;
-    gl.glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::string log(length > 0 ? size_t(length) : 0, '\0');
-    if (length > 0) gl.glGetProgramInfoLog(program, length, nullptr, log.data());
+    if (length > 0) getLog(object, length, nullptr, log.data());
     while (!log.empty() && log.back() == '\0') log.pop_back();
     return log;
 }
@@ -301,7 +295,7 @@ GLuint compileGlsl(Stage stage, const char* source, std::string& log) {
     GLint compiled = GL_FALSE;
     gl.glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled != GL_TRUE) {
-        log = shaderLog(shader);
+        log = infoLog(shader, gl.glGetShaderiv, gl.glGetShaderInfoLog);
         gl.glDeleteShader(shader);
         return 0;
     }
@@ -314,7 +308,7 @@ GLuint compileGlsl(Stage stage, const char* source, std::string& log) {
     GLint linked = GL_FALSE;
     gl.glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) {
-        log = programLog(program);
+        log = infoLog(program, gl.glGetProgramiv, gl.glGetProgramInfoLog);
         gl.glDeleteProgram(program);
         return 0;
     }
