@@ -2,12 +2,12 @@
 //   arvel-pack <output.zip> <folder> <name>...
 // Each named file of the folder becomes an entry of the same name.
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
+#include <stdexcept>
 
+#include "ToolMain.h"
 #include "ZipWriter.h"
 
 int main(int argc, char** argv) {
@@ -15,26 +15,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <output.zip> <folder> <name>...\n", argv[0]);
         return 2;
     }
-    try {
+    return arvel::content::writeOutput(argv[0], argv[1], [&] {
         arvel::content::ZipWriter zip;
         for (int i = 3; i < argc; ++i) {
             const std::filesystem::path path = std::filesystem::path(argv[2]) / argv[i];
             std::ifstream in(path, std::ios::binary);
-            if (!in) {
-                std::fprintf(stderr, "%s: cannot read %s\n", argv[0], path.string().c_str());
-                return 1;
-            }
+            if (!in) throw std::runtime_error("cannot read " + path.string());
             std::ostringstream bytes;
             bytes << in.rdbuf();
             zip.add(argv[i], bytes.str());
         }
-        if (!zip.save(argv[1])) {
-            std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
-            return 1;
-        }
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
-        return 1;
-    }
-    return 0;
+        return zip.save(argv[1]);
+    });
 }
