@@ -93,6 +93,34 @@ bool VarnetTest::saveImage(const std::string& path) const {
     return std::fclose(file) == 0 && ok;
 }
 
+::testing::AssertionResult VarnetTest::colourAt(int x, int y, int r, int g, int b,
+                                                int tolerance) const {
+    const Rgba p = readPixel(x, y);
+    if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
+        std::abs(p[2] - b) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << describe(p)
+                                         << ", expected (" << r << ", " << g << ", " << b << ")";
+}
+
+bool VarnetTest::isBlack(int x, int y) const {
+    const Rgba p = readPixel(x, y);
+    return p[0] == 0 && p[1] == 0 && p[2] == 0;
+}
+
+void VarnetTest::resetMatrices() {
+    gDriver.dMatrixMode(dcode::kProjection);
+    gDriver.dLoadIdentity();
+    gDriver.dMatrixMode(dcode::kModelView);
+    gDriver.dLoadIdentity();
+}
+
+void VarnetTest::expectNoPendingError() const {
+    if (!IsSkipped() && gDriver.dError) {
+        EXPECT_EQ(gDriver.dError(), 0) << "a graphics API error is pending";
+    }
+}
+
 std::string describe(const std::array<uint8_t, 4>& rgba) {
     char text[64];
     std::snprintf(text, sizeof text, "(%d, %d, %d, %d)", rgba[0], rgba[1], rgba[2], rgba[3]);

@@ -19,7 +19,7 @@ namespace arvel {
 namespace {
 
 using test::describe;
-using Rgba = std::array<uint8_t, 4>;
+using test::Rgba;
 
 class VarnetContext : public test::VarnetTest {
 protected:

@@ -15,8 +15,6 @@
 
 namespace arvel::test {
 
-using Rgba = std::array<uint8_t, 4>;
-
 class ProgramTest : public VarnetTest {
 protected:
     void SetUp() override {
@@ -64,13 +62,6 @@ protected:
     void usePixelShader(DPixelShader* shader) {
         gDriver.dEnablePixelShader();
         gDriver.dBindPixelShader(shader);
-    }
-
-    static void resetMatrices() {
-        gDriver.dMatrixMode(dcode::kProjection);
-        gDriver.dLoadIdentity();
-        gDriver.dMatrixMode(dcode::kModelView);
-        gDriver.dLoadIdentity();
     }
 
     static void clear() {

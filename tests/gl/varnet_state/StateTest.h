@@ -34,11 +34,6 @@ struct QuadVertices {
     void draw() const { gDriver.dRenderQuad(&vertex[0], &vertex[1], &vertex[2], &vertex[3]); }
 };
 
-// Window pixel to normalised device coordinate (the window is kSize square).
-inline float ndc(int pixel) { return pixel * 2.0f / VarnetTest::kSize - 1.0f; }
-
-using Rgba = std::array<uint8_t, 4>;
-
 // A function the plug-in exports but the loader does not bind.
 template <typename Fn>
 Fn unboundExport(const char* name) {
@@ -76,18 +71,12 @@ protected:
     void SetUp() override {
         VarnetTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        gDriver.dMatrixMode(dcode::kProjection);
-        gDriver.dLoadIdentity();
-        gDriver.dMatrixMode(dcode::kModelView);
-        gDriver.dLoadIdentity();
+        resetMatrices();
         clear(0, 0, 0, 0);
     }
 
-    // Nothing a test does, bad input included, may leave an API error behind.
     void TearDown() override {
-        if (!IsSkipped() && gDriver.dError) {
-            EXPECT_EQ(gDriver.dError(), 0) << "a graphics API error is pending";
-        }
+        expectNoPendingError();
         VarnetTest::TearDown();
     }
 
@@ -106,23 +95,6 @@ protected:
     }
 
     void fillWindow(float z = 0.0f) { fillPixels(0, 0, kSize, kSize, z); }
-
-    // True when the pixel is within `tolerance` of the colour in r, g and b.
-    ::testing::AssertionResult colourAt(int x, int y, int r, int g, int b,
-                                        int tolerance = 2) const {
-        const Rgba p = readPixel(x, y);
-        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
-            std::abs(p[2] - b) <= tolerance)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "pixel (" << x << ", " << y << ") is " << describe(p) << ", expected (" << r
-               << ", " << g << ", " << b << ")";
-    }
-
-    bool isBlack(int x, int y) const {
-        const Rgba p = readPixel(x, y);
-        return p[0] == 0 && p[1] == 0 && p[2] == 0;
-    }
 };
 
 }  // namespace arvel::test

@@ -19,8 +19,6 @@
 
 namespace arvel::test {
 
-using Rgba = std::array<uint8_t, 4>;
-
 // WGL_FRONT_LEFT_ARB, the buffer a pbuffer binds.
 inline constexpr int kFrontLeft = 0x2083;
 
@@ -73,10 +71,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         activeTexture_ = glFunction<PFNGLACTIVETEXTUREPROC>("glActiveTexture");
         ASSERT_NE(activeTexture_, nullptr);
-        gDriver.dMatrixMode(dcode::kProjection);
-        gDriver.dLoadIdentity();
-        gDriver.dMatrixMode(dcode::kModelView);
-        gDriver.dLoadIdentity();
+        resetMatrices();
         gDriver.dDisableDepth();
         gDriver.dDisableCull();
         gDriver.dColor4(1, 1, 1, 1);
@@ -143,15 +138,10 @@ protected:
         return value;
     }
 
+    // Sampled texels are allowed one level more than the other drawing tests allow.
     ::testing::AssertionResult colourAt(int x, int y, int r, int g, int b,
                                         int tolerance = 3) const {
-        const Rgba p = readPixel(x, y);
-        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
-            std::abs(p[2] - b) <= tolerance)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "pixel (" << x << ", " << y << ") is " << describe(p) << ", expected (" << r
-               << ", " << g << ", " << b << ")";
+        return VarnetTest::colourAt(x, y, r, g, b, tolerance);
     }
 
     // Runs the function and returns what it wrote to the standard error stream.

@@ -13,8 +13,6 @@
 
 namespace arvel::test {
 
-inline float ndc(int pixel) { return pixel * 2.0f / VarnetTest::kSize - 1.0f; }
-
 // Render vertices with the records they point at (in deques, so the references stay
 // valid while rectangles are added).
 struct MeshData {
@@ -62,19 +60,13 @@ protected:
     void SetUp() override {
         VarnetTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        gDriver.dMatrixMode(dcode::kProjection);
-        gDriver.dLoadIdentity();
-        gDriver.dMatrixMode(dcode::kModelView);
-        gDriver.dLoadIdentity();
+        resetMatrices();
         gDriver.dVASetActiveAttribs(-1);
         clear();
     }
 
-    // Nothing a test does, bad input included, may leave an API error behind.
     void TearDown() override {
-        if (!IsSkipped() && gDriver.dError) {
-            EXPECT_EQ(gDriver.dError(), 0) << "a graphics API error is pending";
-        }
+        expectNoPendingError();
         VarnetTest::TearDown();
     }
 
@@ -91,22 +83,6 @@ protected:
         gDriver.dVABind(array);
         gDriver.dVARender(array, indices.data(), static_cast<unsigned>(indices.size()),
                           dcode::kPrimitiveTriangles, dcode::kIndexUnsignedInt);
-    }
-
-    ::testing::AssertionResult colourAt(int x, int y, int r, int g, int b,
-                                        int tolerance = 2) const {
-        const auto p = readPixel(x, y);
-        if (std::abs(p[0] - r) <= tolerance && std::abs(p[1] - g) <= tolerance &&
-            std::abs(p[2] - b) <= tolerance)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << "pixel (" << x << ", " << y << ") is " << describe(p) << ", expected (" << r
-               << ", " << g << ", " << b << ")";
-    }
-
-    bool isBlack(int x, int y) const {
-        const auto p = readPixel(x, y);
-        return p[0] == 0 && p[1] == 0 && p[2] == 0;
     }
 };
 
