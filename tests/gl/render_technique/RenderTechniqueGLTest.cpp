@@ -15,6 +15,7 @@
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
 #include "render/Texture.h"
+#include "support/MountFolder.h"
 #include "support/TempDir.h"
 
 namespace arvel::test {
@@ -41,7 +42,7 @@ protected:
         StateTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         fileSystem().clear();
-        ASSERT_TRUE(fileSystem().mount(new CommonFile(), (folder.path().string() + "/").c_str()));
+        ASSERT_TRUE(mountFolder(folder));
         gDriver.dSetVPProfile("glsl");
         gDriver.dSetFPProfile("glsl");
         folder.write("red.tga", solidTarga(2, 2, 255, 0, 0));

@@ -13,6 +13,7 @@
 #include "gl/varnet_state/StateTest.h"
 #include "render/Font.h"
 #include "render/Texture.h"
+#include "support/MountFolder.h"
 #include "support/TempDir.h"
 
 namespace arvel::test {
@@ -96,7 +97,7 @@ protected:
         StateTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         fileSystem().clear();
-        ASSERT_TRUE(fileSystem().mount(new CommonFile(), (folder.path().string() + "/").c_str()));
+        ASSERT_TRUE(mountFolder(folder));
         gDriver.dDisableDepth();
         gDriver.dDisableCull();
         gDriver.dDisableBlend();

@@ -25,6 +25,7 @@
 #include "render/ResourceRegistry.h"
 #include "render/VertexProgram.h"
 #include "support/GLFixture.h"
+#include "support/MountFolder.h"
 #include "unit/world/MeshTestSupport.h"
 #include "world/Camera.h"
 #include "world/DynamicMesh.h"
@@ -91,10 +92,7 @@ protected:
         s.gfxScissor.flag = true;
         s.gfxLightCache.number = 32.0;
         fileSystem().clear();
-        for (const char* folder : {"/data/", "/data/shaders/"}) {
-            const std::string path = std::string(ARVEL_SOURCE_DIR) + folder;
-            ASSERT_TRUE(fileSystem().mount(new CommonFile(), path.c_str())) << path;
-        }
+        ASSERT_TRUE(mountShippedData());
         gDriver.dSetVPProfile("best");
         gDriver.dSetFPProfile("best");
         surface = new RenderTechnique("surface.rt", &programs, &textures);

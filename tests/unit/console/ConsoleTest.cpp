@@ -8,6 +8,7 @@
 #include "console/Settings.h"
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
+#include "support/MountFolder.h"
 #include "support/TempDir.h"
 
 namespace arvel {
@@ -25,8 +26,7 @@ protected:
     void provide(const char* name, const std::string& contents) {
         folder.write(name, contents);
         if (!fileSystem().sources().empty()) return;
-        std::string prefix = folder.path().string() + "/";
-        ASSERT_TRUE(fileSystem().mount(new CommonFile(), prefix.c_str()));
+        ASSERT_TRUE(test::mountFolder(folder));
     }
 
     // What the printout boxes wrote while the line ran.

@@ -12,6 +12,7 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "render/Texture.h"
+#include "support/MountFolder.h"
 #include "support/TempDir.h"
 
 namespace arvel::content {
@@ -23,8 +24,7 @@ protected:
     ImageWriterTest() {
         setenv("ARVEL_NO_DIALOGS", "1", 1);
         fileSystem().clear();
-        const std::string prefix = folder.path().string() + "/";
-        if (!fileSystem().mount(new CommonFile(), prefix.c_str())) ADD_FAILURE() << "mount failed";
+        EXPECT_TRUE(test::mountFolder(folder));
     }
     ~ImageWriterTest() override { fileSystem().clear(); }
 

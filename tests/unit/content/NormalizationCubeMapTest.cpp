@@ -11,6 +11,7 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "render/Texture.h"
+#include "support/MountFolder.h"
 #include "support/TempDir.h"
 
 namespace arvel::content {
@@ -68,7 +69,7 @@ TEST(NormalizationCubeMap, LoadsAsAClampedCubeMap) {
     setenv("ARVEL_NO_DIALOGS", "1", 1);
     test::TempDir folder;
     fileSystem().clear();
-    ASSERT_TRUE(fileSystem().mount(new CommonFile(), (folder.path().string() + "/").c_str()));
+    ASSERT_TRUE(test::mountFolder(folder));
     FpfOptions options;
     options.cubeMap = true;
     folder.write("default.fpf", fpfBytes(normalizationCubeMap(4), options));

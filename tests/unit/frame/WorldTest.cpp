@@ -6,6 +6,7 @@
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
 #include "render/Texture.h"
+#include "support/MountFolder.h"
 #include "world/MeshInstance.h"
 
 namespace arvel::test {
@@ -50,9 +51,7 @@ TEST_F(WorldTest, MissingDefaultTextureIsNoError) {
 TEST_F(WorldTest, ShippedTechniquesPickTheirProgramsWhereTheDriverCompilesThem) {
     // The game's own data folder, as start-up mounts it.
     fileSystem().clear();
-    const std::string data = std::string(ARVEL_SOURCE_DIR) + "/data/";
-    ASSERT_TRUE(fileSystem().mount(new CommonFile(), data.c_str()));
-    ASSERT_TRUE(fileSystem().mount(new CommonFile(), (data + "shaders/").c_str()));
+    ASSERT_TRUE(mountShippedData());
     driver.setResult("dRegisterVertexProgram", fakeHandle<DVertexProgram>(3));
     driver.setResult("dRegisterPixelShader", fakeHandle<DPixelShader>(4));
     driver.setResult("dTwoSidedStencil", true);
@@ -81,9 +80,7 @@ TEST_F(WorldTest, ShippedTechniquesPickTheirProgramsWhereTheDriverCompilesThem) 
 
 TEST_F(WorldTest, ShippedSurfaceTechniquesFallBackWhenNoProgramCompiles) {
     fileSystem().clear();
-    const std::string data = std::string(ARVEL_SOURCE_DIR) + "/data/";
-    ASSERT_TRUE(fileSystem().mount(new CommonFile(), data.c_str()));
-    ASSERT_TRUE(fileSystem().mount(new CommonFile(), (data + "shaders/").c_str()));
+    ASSERT_TRUE(mountShippedData());
     ResourceRegistry programs, textures;
     for (const char* name : {"static_default.rt", "static_bump.rt", "dynamic_default.rt"}) {
         RenderTechnique technique(name, &programs, &textures);

@@ -21,6 +21,7 @@
 #include "fs/FileSystem.h"
 #include "platform/platform.h"
 #include "render/RenderQueue.h"
+#include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "support/TempDir.h"
 #include "world/Camera.h"
@@ -55,7 +56,7 @@ protected:
         if (!zone().base) zone().create();
         createRenderQueue();
         fileSystem().clear();
-        mountFolder(folder);
+        EXPECT_TRUE(mountFolder(folder));
         setDriverSymbolLookup(driver.lookup());
         resetSettings();
 
@@ -102,12 +103,6 @@ protected:
         s.dbgDrawEdges.flag = false;
         s.dbgDrawTangentspace.flag = false;
         s.dbgWalkAll.flag = false;
-    }
-
-    static void mountFolder(const TempDir& dir) {
-        const std::string prefix = dir.path().string() + "/";
-        if (!fileSystem().mount(new CommonFile(), prefix.c_str()))
-            ADD_FAILURE() << "cannot mount " << prefix;
     }
 
     // A world of the window size; null (and the message kept) when it cannot be made.

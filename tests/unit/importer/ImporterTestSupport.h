@@ -18,6 +18,7 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "support/TempDir.h"
 #include "world/MeshInstance.h"
@@ -31,9 +32,7 @@ protected:
         zone().create();
         createRenderQueue();
         fileSystem().clear();
-        const std::string prefix = folder.path().string() + "/";
-        if (!fileSystem().mount(new CommonFile(), prefix.c_str()))
-            ADD_FAILURE() << "cannot mount " << prefix;
+        EXPECT_TRUE(mountFolder(folder));
         static char storage;
         driver.setResult("dVAAlloc", reinterpret_cast<DVertexArray*>(&storage));
         auto* technique = new RenderTechnique(kTechnique, nullptr, nullptr);

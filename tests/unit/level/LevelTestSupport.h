@@ -16,6 +16,7 @@
 #include "level/LevelCompiler.h"
 #include "level/LevelSource.h"
 #include "render/ResourceRegistry.h"
+#include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
@@ -46,9 +47,7 @@ protected:
         setenv("ARVEL_NO_DIALOGS", "1", 1);
         if (!zone().base) zone().create();
         fileSystem().clear();
-        const std::string prefix = folder.path().string() + "/";
-        if (!fileSystem().mount(new CommonFile(), prefix.c_str()))
-            ADD_FAILURE() << "cannot mount " << prefix;
+        EXPECT_TRUE(mountFolder(folder));
         for (const char* script : {"static_default.rt", "static_bump.rt"}) {
             folder.write(script, "Ambient { impl { Pass { } } }");
         }

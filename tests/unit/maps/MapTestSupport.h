@@ -15,6 +15,7 @@
 #include "fs/FileSystem.h"
 #include "platform/platform.h"
 #include "render/ResourceRegistry.h"
+#include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "support/TempDir.h"
 #include "world/Map.h"
@@ -39,9 +40,7 @@ protected:
         setenv("ARVEL_NO_DIALOGS", "1", 1);
         if (!zone().base) zone().create();
         fileSystem().clear();
-        const std::string prefix = folder.path().string() + "/";
-        if (!fileSystem().mount(new CommonFile(), prefix.c_str()))
-            ADD_FAILURE() << "cannot mount " << prefix;
+        EXPECT_TRUE(mountFolder(folder));
         folder.write("static_default.rt", "Ambient { impl { Pass { } } }");
         drainPostedCloses();
     }

@@ -22,6 +22,7 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "unit/world/MeshTestSupport.h"
 #include "world/Camera.h"
@@ -70,11 +71,7 @@ protected:
         driver.setResult("dStencilMaxVal", 255);
         setDriverSymbolLookup(driver.lookup());
         fileSystem().clear();
-        for (const char* folder : {"/data/", "/data/shaders/"}) {
-            const std::string path = std::string(ARVEL_SOURCE_DIR) + folder;
-            if (!fileSystem().mount(new CommonFile(), path.c_str()))
-                ADD_FAILURE() << "cannot mount " << path;
-        }
+        EXPECT_TRUE(mountShippedData());
         lightCache().clear();
         camera.updateMatrix();
         cameraVolume = camera.worldVolume();

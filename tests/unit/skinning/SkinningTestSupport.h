@@ -18,6 +18,7 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "support/TempDir.h"
 #include "world/DynamicMesh.h"
@@ -49,9 +50,7 @@ protected:
         zone().create();
         createRenderQueue();
         fileSystem().clear();
-        const std::string prefix = folder.path().string() + "/";
-        if (!fileSystem().mount(new CommonFile(), prefix.c_str()))
-            ADD_FAILURE() << "cannot mount " << prefix;
+        EXPECT_TRUE(mountFolder(folder));
         driver.setResult("dVAAlloc", fakeVertexArray());
         auto* technique = new RenderTechnique("dynamic_default.rt", nullptr, nullptr);
         technique->compile("Ambient { impl { Pass { } } }");
