@@ -11,10 +11,13 @@
 #include "fs/CommonFile.h"
 #include "fs/FileLoader.h"
 #include "platform/platform.h"
+#include "support/ExceptionText.h"
 #include "support/TempDir.h"
 
 namespace arvel {
 namespace {
+
+using test::exceptionText;
 
 // One local header and its data, with every field the scan looks at adjustable so
 // that unsupported and broken entries can be made.
@@ -95,17 +98,6 @@ std::string messageOf(Exception* e) {
     std::string message = e->what();
     delete e;
     return message;
-}
-
-// The message of the Exception body throws ("" when it throws none).
-template <typename F>
-std::string thrownBy(F&& body) {
-    try {
-        body();
-    } catch (Exception* e) {
-        return messageOf(e);
-    }
-    return "";
 }
 
 class ArchiveFileTest : public testing::Test {
@@ -281,7 +273,7 @@ TEST_F(ArchiveFileTest, ReadOfWholeItemsThatFitSucceedsAndReturnsTheCount) {
     EXPECT_EQ(std::string(buffer, 8), "01234567");
     EXPECT_EQ(archive.tell(handle), 8);
     // One item of 4 does not fit in the 2 left.
-    EXPECT_EQ(thrownBy([&] { archive.read(buffer, 4, 1, handle); }),
+    EXPECT_EQ(exceptionText([&] { archive.read(buffer, 4, 1, handle); }),
               "(Utils\\ArchiveFile:141): Error while reading file, couldn't read 1");
     EXPECT_EQ(archive.tell(handle), 8);
     EXPECT_EQ(archive.read(buffer, 2, 1, handle), 1);
@@ -342,7 +334,7 @@ TEST_F(ArchiveFileTest, SeekPastTheEndReadsNothing) {
     EXPECT_EQ(archive.tell(handle), 5);
     EXPECT_EQ(archive.readByte(handle), EOF);
     char byte;
-    EXPECT_EQ(thrownBy([&] { archive.read(&byte, 1, 1, handle); }),
+    EXPECT_EQ(exceptionText([&] { archive.read(&byte, 1, 1, handle); }),
               "(Utils\\ArchiveFile:141): Error while reading file, couldn't read 1");
     archive.close(handle);
 }

@@ -7,27 +7,17 @@
 #include <vector>
 
 #include "core/Exception.h"
+#include "support/ExceptionText.h"
 
 namespace arvel {
 namespace {
+
+using test::exceptionText;
 
 const std::string kReadPastEnd = "(Utils\\DataStream:150): Read past the end of a data stream\n";
 
 DataStream streamOf(const std::vector<uint8_t>& bytes) {
     return DataStream(bytes.data(), static_cast<int>(bytes.size()));
-}
-
-// The message of the Exception body throws ("" when it throws none).
-template <typename F>
-std::string thrownBy(F&& body) {
-    try {
-        body();
-    } catch (Exception* e) {
-        std::string message = e->what();
-        delete e;
-        return message;
-    }
-    return "";
 }
 
 TEST(DataStreamValues, ByteIsUnsigned) {
@@ -110,7 +100,7 @@ TEST(DataStreamBounds, ReadOfZeroBytesAtTheEndSucceeds) {
     DataStream stream = streamOf({1, 2});
     char buffer[2];
     stream.read(buffer, 2);
-    EXPECT_EQ(thrownBy([&] { stream.read(buffer, 0); }), "");
+    EXPECT_EQ(exceptionText([&] { stream.read(buffer, 0); }), "");
     EXPECT_EQ(stream.position(), 2);
 }
 
@@ -120,14 +110,14 @@ TEST(DataStreamBounds, ReadOfOneByteAtTheEndThrowsReadPastEnd) {
     stream.read(buffer, 2);
     EXPECT_EQ(buffer[0], 1);
     EXPECT_EQ(buffer[1], 2);
-    EXPECT_EQ(thrownBy([&] { stream.read(buffer, 1); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.read(buffer, 1); }), kReadPastEnd);
     EXPECT_EQ(stream.position(), 2);
 }
 
 TEST(DataStreamBounds, ReadCopiesNothingWhenItDoesNotFit) {
     DataStream stream = streamOf({1, 2, 3});
     char buffer[4] = {9, 9, 9, 9};
-    EXPECT_EQ(thrownBy([&] { stream.read(buffer, 4); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.read(buffer, 4); }), kReadPastEnd);
     EXPECT_EQ(buffer[0], 9);
     EXPECT_EQ(stream.position(), 0);
 }
@@ -135,33 +125,33 @@ TEST(DataStreamBounds, ReadCopiesNothingWhenItDoesNotFit) {
 TEST(DataStreamBounds, NegativeReadLengthThrows) {
     DataStream stream = streamOf({1, 2, 3});
     char buffer[1];
-    EXPECT_EQ(thrownBy([&] { stream.read(buffer, -1); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.read(buffer, -1); }), kReadPastEnd);
     EXPECT_EQ(stream.position(), 0);
 }
 
 TEST(DataStreamBounds, TypedReadsThrowWhenTooFewBytesRemainAndKeepThePosition) {
     DataStream stream = streamOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     stream.skip(3);  // 8 bytes left
-    EXPECT_EQ(thrownBy([&] { stream.readVec3(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readVec3(); }), kReadPastEnd);
     EXPECT_EQ(stream.position(), 3);
     stream.skip(5);  // 3 bytes left
-    EXPECT_EQ(thrownBy([&] { stream.readInt32(); }), kReadPastEnd);
-    EXPECT_EQ(thrownBy([&] { stream.readFloat(); }), kReadPastEnd);
-    EXPECT_EQ(thrownBy([&] { stream.readVec2(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readInt32(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readFloat(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readVec2(); }), kReadPastEnd);
     EXPECT_EQ(stream.position(), 8);
     EXPECT_EQ(stream.readUInt16(), 0x0A09);
-    EXPECT_EQ(thrownBy([&] { stream.readUInt16(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readUInt16(); }), kReadPastEnd);
     EXPECT_EQ(stream.readByte(), 11);
-    EXPECT_EQ(thrownBy([&] { stream.readByte(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readByte(); }), kReadPastEnd);
     EXPECT_EQ(stream.position(), 11);
 }
 
 TEST(DataStreamBounds, EmptyStreamReadsNothing) {
     DataStream stream(nullptr, 0);
     EXPECT_EQ(stream.size(), 0);
-    EXPECT_EQ(thrownBy([&] { stream.read(nullptr, 0); }), "");
-    EXPECT_EQ(thrownBy([&] { stream.readByte(); }), kReadPastEnd);
-    EXPECT_EQ(thrownBy([&] { stream.readString(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.read(nullptr, 0); }), "");
+    EXPECT_EQ(exceptionText([&] { stream.readByte(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readString(); }), kReadPastEnd);
 }
 
 TEST(DataStreamBounds, SkipPastTheEndIsAllowedButTheNextReadThrows) {
@@ -169,9 +159,9 @@ TEST(DataStreamBounds, SkipPastTheEndIsAllowedButTheNextReadThrows) {
     stream.skip(10);
     EXPECT_EQ(stream.position(), 10);
     EXPECT_EQ(stream.remaining(), 0);
-    EXPECT_EQ(thrownBy([&] { stream.readByte(); }), kReadPastEnd);
-    EXPECT_EQ(thrownBy([&] { stream.readString(); }), kReadPastEnd);
-    EXPECT_EQ(thrownBy([&] { stream.read(nullptr, 0); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readByte(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readString(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.read(nullptr, 0); }), kReadPastEnd);
 }
 
 TEST(DataStreamBounds, SkipBackIsAllowedButNotBeforeTheStart) {
@@ -179,7 +169,7 @@ TEST(DataStreamBounds, SkipBackIsAllowedButNotBeforeTheStart) {
     stream.skip(3);
     stream.skip(-2);
     EXPECT_EQ(stream.readByte(), 2);
-    std::string message = thrownBy([&] { stream.skip(-3); });
+    std::string message = exceptionText([&] { stream.skip(-3); });
     EXPECT_NE(message.find("outside a data stream"), std::string::npos) << message;
     EXPECT_EQ(stream.position(), 2);
     EXPECT_EQ(stream.readByte(), 3);
@@ -188,9 +178,9 @@ TEST(DataStreamBounds, SkipBackIsAllowedButNotBeforeTheStart) {
 TEST(DataStreamBounds, HugeSkipDoesNotWrapAround) {
     DataStream stream = streamOf({1, 2, 3, 4});
     stream.skip(INT32_MAX - 1);
-    EXPECT_NE(thrownBy([&] { stream.skip(INT32_MAX); }), "");
+    EXPECT_NE(exceptionText([&] { stream.skip(INT32_MAX); }), "");
     EXPECT_EQ(stream.position(), INT32_MAX - 1);
-    EXPECT_EQ(thrownBy([&] { stream.readInt32(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readInt32(); }), kReadPastEnd);
 }
 
 TEST(DataStreamBounds, DestroyEmptiesTheStream) {
@@ -199,8 +189,8 @@ TEST(DataStreamBounds, DestroyEmptiesTheStream) {
     stream.destroy();
     EXPECT_EQ(stream.size(), 0);
     EXPECT_EQ(stream.position(), 0);
-    EXPECT_EQ(thrownBy([&] { stream.readByte(); }), kReadPastEnd);
-    EXPECT_EQ(thrownBy([&] { stream.readString(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readByte(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readString(); }), kReadPastEnd);
 }
 
 std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
@@ -230,7 +220,7 @@ TEST(DataStreamStrings, NextStringReusesTheSameBuffer) {
 
 TEST(DataStreamStrings, MissingZeroThrowsAndKeepsThePosition) {
     DataStream stream = streamOf(bytesOf("abc"));
-    EXPECT_EQ(thrownBy([&] { stream.readString(); }), kReadPastEnd);
+    EXPECT_EQ(exceptionText([&] { stream.readString(); }), kReadPastEnd);
     EXPECT_EQ(stream.position(), 0);
     EXPECT_EQ(stream.readByte(), 'a');
 }

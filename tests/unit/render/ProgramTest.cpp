@@ -9,27 +9,17 @@
 #include "render/PixelShader.h"
 #include "render/ResourceRegistry.h"
 #include "render/VertexProgram.h"
+#include "support/ExceptionText.h"
 
 namespace arvel {
 namespace {
+
+using test::exceptionText;
 
 template <typename T>
 T* fake() {
     static int storage;
     return reinterpret_cast<T*>(&storage);
-}
-
-// The message of the Exception body throws; empty when it throws none.
-template <typename F>
-std::string thrownBy(F&& body) {
-    try {
-        body();
-    } catch (Exception* e) {
-        std::string text = e->what();
-        delete e;
-        return text;
-    }
-    return {};
 }
 
 class ProgramTest : public test::RenderTest {
@@ -85,7 +75,7 @@ TEST_F(ProgramTest, MissingVertexProgramFileIsNamedAndWrapped) {
     VertexProgram program;
     program.addSourceFile("a.vp");
     program.addSourceFile("gone.vp");
-    const std::string text = thrownBy([&] { program.build(); });
+    const std::string text = exceptionText([&] { program.build(); });
     EXPECT_NE(text.find("Failed to open vertex program: gone.vp\n"), std::string::npos) << text;
     // The build's own location follows the open failure's.
     EXPECT_NE(text.rfind("(Primitives\\VertexProgram:"), text.find("(Primitives\\VertexProgram:"))
@@ -97,7 +87,7 @@ TEST_F(ProgramTest, MissingVertexProgramFileIsNamedAndWrapped) {
 TEST_F(ProgramTest, MissingPixelShaderFileIsNamed) {
     PixelShader shader;
     shader.addSourceFile("gone.fp");
-    const std::string text = thrownBy([&] { shader.build(); });
+    const std::string text = exceptionText([&] { shader.build(); });
     EXPECT_NE(text.find("(Primitives\\PixelShader:"), std::string::npos) << text;
     EXPECT_NE(text.find("gone.fp"), std::string::npos) << text;
     EXPECT_EQ(driver.countOf("dRegisterPixelShader"), 0);
@@ -108,12 +98,11 @@ TEST_F(ProgramTest, SourceTheDriverRejectsRaisesTheCompileMessages) {
     driver.setResult("dRegisterPixelShader", static_cast<DPixelShader*>(nullptr));
     VertexProgram program;
     program.addSourceFile("a.vp");
-    EXPECT_NE(
-        thrownBy([&] { program.build(); }).find("Vertexprogram cached as a.vp couldn't compile"),
-        std::string::npos);
+    const std::string text = exceptionText([&] { program.build(); });
+    EXPECT_NE(text.find("Vertexprogram cached as a.vp couldn't compile"), std::string::npos);
     PixelShader shader;
     shader.addSourceFile("c.fp");
-    EXPECT_NE(thrownBy([&] { shader.build(); })
+    EXPECT_NE(exceptionText([&] { shader.build(); })
                   .find("Failed loading/parsing pixel shader with identifier name "
                         "$empty_pixel_shader$c.fp\n"),
               std::string::npos);

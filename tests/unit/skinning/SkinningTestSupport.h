@@ -18,6 +18,7 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "support/ExceptionText.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
 #include "support/TempDir.h"
@@ -28,19 +29,6 @@ namespace arvel::test {
 inline DVertexArray* fakeVertexArray() {
     static char storage;
     return reinterpret_cast<DVertexArray*>(&storage);
-}
-
-// The message of the Exception body throws ("" when it throws none).
-template <typename F>
-std::string exceptionText(F&& body) {
-    try {
-        body();
-    } catch (Exception* e) {
-        std::string text = e->what();
-        delete e;
-        return text;
-    }
-    return "";
 }
 
 class SkinningTest : public ::testing::Test {

@@ -11,6 +11,7 @@
 
 #include "core/Exception.h"
 #include "core/Zone.h"
+#include "support/ExceptionText.h"
 #include "world/Mesh.h"
 
 namespace arvel::test {
@@ -58,19 +59,6 @@ inline void makeCube(Mesh& mesh, float size = 1.0f, Material* material = nullptr
                       {0, 4, 6, 2},
                       {1, 3, 7, 5}})
         addFace(mesh, quad, material);
-}
-
-// The message of the Exception that body throws ("" when it throws none).
-template <typename F>
-std::string exceptionText(F&& body) {
-    try {
-        body();
-    } catch (Exception* e) {
-        std::string text = e->what();
-        delete e;
-        return text;
-    }
-    return "";
 }
 
 // Little-endian records as the map files hold them.
