@@ -16,6 +16,7 @@
 #include "render/ResourceRegistry.h"
 #include "render/Texture.h"
 #include "support/MountFolder.h"
+#include "support/TechniqueLoading.h"
 #include "support/TempDir.h"
 
 namespace arvel::test {
@@ -60,17 +61,7 @@ protected:
 
     RenderTechnique* load(const std::string& name, const std::string& script) {
         folder.write(name, script);
-        auto* technique = new RenderTechnique(name, &programs, &textures);
-        try {
-            technique->load();
-        } catch (Exception* e) {
-            ADD_FAILURE() << e->what();
-            delete e;
-            delete technique;
-            return nullptr;
-        }
-        techniques.add(technique);
-        return technique;
+        return loadInto(techniques, new RenderTechnique(name, &programs, &textures));
     }
 
     // Draws the window with every ambient pass, as the render queue does.

@@ -26,6 +26,7 @@
 #include "render/VertexProgram.h"
 #include "support/GLFixture.h"
 #include "support/MountFolder.h"
+#include "support/TechniqueLoading.h"
 #include "unit/world/MeshTestSupport.h"
 #include "world/Camera.h"
 #include "world/DynamicMesh.h"
@@ -115,17 +116,7 @@ protected:
     }
 
     RenderTechnique* load(const char* name) {
-        auto* technique = new RenderTechnique(name, &programs, &textures);
-        try {
-            technique->load();
-        } catch (Exception* e) {
-            ADD_FAILURE() << e->what();
-            delete e;
-            delete technique;
-            return nullptr;
-        }
-        programs.add(technique);
-        return technique;
+        return loadInto(programs, new RenderTechnique(name, &programs, &textures));
     }
 
     Material* surfaceMaterial(Mesh& mesh) {

@@ -24,6 +24,7 @@
 #include "render/ResourceRegistry.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
+#include "support/TechniqueLoading.h"
 #include "unit/world/MeshTestSupport.h"
 #include "world/Camera.h"
 #include "world/DynamicMesh.h"
@@ -90,17 +91,7 @@ protected:
     RenderTechnique* loadTechnique(const char* name, bool twoSided = true, bool clamp = true) {
         driver.setResult("dTwoSidedStencil", twoSided);
         driver.setResult("dDepthClamp", clamp);
-        auto* technique = new RenderTechnique(name, &programs, nullptr);
-        try {
-            technique->load();
-        } catch (Exception* e) {
-            ADD_FAILURE() << e->what();
-            delete e;
-            delete technique;
-            return nullptr;
-        }
-        programs.add(technique);
-        return technique;
+        return loadInto(programs, new RenderTechnique(name, &programs, nullptr));
     }
 
     // The frame as the World lends it: the camera's set is visible.
