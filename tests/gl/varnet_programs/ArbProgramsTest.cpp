@@ -82,13 +82,7 @@ TEST_F(ArbPrograms, DisablingReturnsToFixedFunction) {
     DPixelShader* shader = pixelShader(kSwizzlePixel);
     ASSERT_NE(program, nullptr);
     ASSERT_NE(shader, nullptr);
-    useVertexProgram(program);
-    usePixelShader(shader);
-    gDriver.dDisableVertexProgram();
-    gDriver.dDisablePixelShader();
-    gDriver.dColor4(1.0f, 0.0f, 0.0f, 1.0f);
-    drawFullScreen();
-    EXPECT_EQ(centre(), kRed) << describe(centre());
+    expectDisablingReturnsToFixedFunction(program, shader);
 }
 
 TEST_F(ArbPrograms, LocalParameterIsFoundByItsDeclaredName) {
@@ -99,16 +93,7 @@ TEST_F(ArbPrograms, LocalParameterIsFoundByItsDeclaredName) {
     EXPECT_NE(gDriver.dGetVertexProgramParameter("unused", program), tint);
     EXPECT_EQ(gDriver.dGetVertexProgramParameter("result", program), nullptr);
     useVertexProgram(program);
-
-    const float blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
-    gDriver.dSetVertexProgramParameter(tint, blue);
-    drawQuad(-1.0f, -1.0f, 0.0f, 1.0f);
-    const float yellow[4] = {1.0f, 1.0f, 0.0f, 1.0f};
-    gDriver.dSetVertexProgramParameter(tint, yellow);
-    drawQuad(0.0f, -1.0f, 1.0f, 1.0f);
-
-    EXPECT_EQ(readPixel(64, 128), kBlue) << describe(readPixel(64, 128));
-    EXPECT_EQ(readPixel(192, 128), kYellow) << describe(readPixel(192, 128));
+    expectTintReadPerDraw(tint);
 }
 
 TEST_F(ArbPrograms, SettingAnotherProgramsParameterLeavesTheBoundOneRunning) {
@@ -131,14 +116,7 @@ TEST_F(ArbPrograms, MatrixParameterFillsFourLocalsWithItsRows) {
     ASSERT_NE(program, nullptr);
     DParameter* transform = gDriver.dGetVertexProgramParameter("transform", program);
     ASSERT_NE(transform, nullptr);
-    const float matrix[16] = {0.25f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, 1};
-    gDriver.dSetVertexProgramMatrix(transform, matrix);
-    useVertexProgram(program);
-    gDriver.dColor4(0.0f, 1.0f, 0.0f, 1.0f);
-    drawFullScreen();
-    EXPECT_EQ(readPixel(192, 128), kGreen) << describe(readPixel(192, 128));
-    EXPECT_EQ(readPixel(128, 128), kBlack) << describe(readPixel(128, 128));
-    EXPECT_EQ(readPixel(192, 170), kBlack) << describe(readPixel(192, 170));
+    expectQuarterScreenTransform(program, transform);
 }
 
 TEST_F(ArbPrograms, ArbVertexProgramFeedsGlslPixelShader) {

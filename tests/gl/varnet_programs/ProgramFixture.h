@@ -15,6 +15,12 @@
 
 namespace arvel::test {
 
+inline constexpr Rgba kBlack{0, 0, 0, 255};
+inline constexpr Rgba kRed{255, 0, 0, 255};
+inline constexpr Rgba kGreen{0, 255, 0, 255};
+inline constexpr Rgba kBlue{0, 0, 255, 255};
+inline constexpr Rgba kYellow{255, 255, 0, 255};
+
 class ProgramTest : public VarnetTest {
 protected:
     void SetUp() override {
@@ -88,6 +94,45 @@ protected:
     // The whole window in the current colour.
     static void drawFullScreen() { drawQuad(-1.0f, -1.0f, 1.0f, 1.0f); }
 
+    // Checks that a vertex program's colour parameter is read at each draw: the left
+    // half drawn with it blue, the right half yellow.
+    void expectTintReadPerDraw(DParameter* tint) {
+        const float blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+        gDriver.dSetVertexProgramParameter(tint, blue);
+        drawQuad(-1.0f, -1.0f, 0.0f, 1.0f);
+        const float yellow[4] = {1.0f, 1.0f, 0.0f, 1.0f};
+        gDriver.dSetVertexProgramParameter(tint, yellow);
+        drawQuad(0.0f, -1.0f, 1.0f, 1.0f);
+
+        EXPECT_EQ(readPixel(64, 128), kBlue) << describe(readPixel(64, 128));
+        EXPECT_EQ(readPixel(192, 128), kYellow) << describe(readPixel(192, 128));
+    }
+
+    // Checks a vertex program's transform parameter: set to shrink the screen-filling
+    // quad to a quarter and move it right by half a screen (x from 0.25 to 0.75,
+    // pixels 160 to 224), only there is drawn.
+    void expectQuarterScreenTransform(DVertexProgram* program, DParameter* transform) {
+        const float matrix[16] = {0.25f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, 1};
+        gDriver.dSetVertexProgramMatrix(transform, matrix);
+        useVertexProgram(program);
+        gDriver.dColor4(0.0f, 1.0f, 0.0f, 1.0f);
+        drawFullScreen();
+        EXPECT_EQ(readPixel(192, 128), kGreen) << describe(readPixel(192, 128));
+        EXPECT_EQ(readPixel(128, 128), kBlack) << describe(readPixel(128, 128));
+        EXPECT_EQ(readPixel(192, 170), kBlack) << describe(readPixel(192, 170));
+    }
+
+    // Checks that once both stages were in use, disabling them draws fixed-function red.
+    void expectDisablingReturnsToFixedFunction(DVertexProgram* program, DPixelShader* shader) {
+        useVertexProgram(program);
+        usePixelShader(shader);
+        gDriver.dDisableVertexProgram();
+        gDriver.dDisablePixelShader();
+        gDriver.dColor4(1.0f, 0.0f, 0.0f, 1.0f);
+        drawFullScreen();
+        EXPECT_EQ(centre(), kRed) << describe(centre());
+    }
+
     Rgba centre() const { return readPixel(kSize / 2, kSize / 2); }
 
     // The whole back buffer, RGBA rows from the bottom.
@@ -110,11 +155,5 @@ private:
     std::vector<DVertexProgram*> vertexPrograms_;
     std::vector<DPixelShader*> pixelShaders_;
 };
-
-inline constexpr Rgba kBlack{0, 0, 0, 255};
-inline constexpr Rgba kRed{255, 0, 0, 255};
-inline constexpr Rgba kGreen{0, 255, 0, 255};
-inline constexpr Rgba kBlue{0, 0, 255, 255};
-inline constexpr Rgba kYellow{255, 255, 0, 255};
 
 }  // namespace arvel::test
