@@ -248,12 +248,7 @@ void DynamicMesh::readVertices(DataStream& stream) {
         const int32_t positionIndex = stream.readInt32();
         requireIndex(positionIndex, positionCount(), __LINE__, "Vertex", i, "position");
         vertex->setPosition(&position(positionIndex));
-        vertex->texCoordSets[0].u = stream.readFloat();
-        vertex->texCoordSets[0].v = stream.readFloat();
-        const Vector4 normal = stream.readVec3();
-        const Vector4 tangent = stream.readVec3();
-        std::copy(&normal.x, &normal.x + 4, vertex->normal);
-        std::copy(&tangent.x, &tangent.x + 4, vertex->tangent);
+        readVertexAttributes(stream, *vertex);
         addVertex(std::move(vertex));
     }
 }

@@ -279,6 +279,15 @@ void Mesh::postProcess() {
     buildRenderBatches();
 }
 
+void Mesh::readVertexAttributes(DataStream& stream, MeshVertex& vertex) {
+    vertex.texCoordSets[0].u = stream.readFloat();
+    vertex.texCoordSets[0].v = stream.readFloat();
+    const Vector4 normal = stream.readVec3();
+    const Vector4 tangent = stream.readVec3();
+    std::copy(&normal.x, &normal.x + 4, vertex.normal);
+    std::copy(&tangent.x, &tangent.x + 4, vertex.tangent);
+}
+
 void Mesh::readBody(DataStream& stream, ResourceRegistry* textures, ResourceRegistry* techniques) {
     const int32_t materialCount = stream.readInt32();
     const int32_t positionCount = stream.readInt32();
@@ -294,12 +303,7 @@ void Mesh::readBody(DataStream& stream, ResourceRegistry* textures, ResourceRegi
     for (int32_t i = 0; i < vertexCount; ++i) {
         auto v = std::make_unique<MeshVertex>();
         v->setPosition(&position(stream.readInt32()));
-        v->texCoordSets[0].u = stream.readFloat();
-        v->texCoordSets[0].v = stream.readFloat();
-        const Vector4 normal = stream.readVec3();
-        const Vector4 tangent = stream.readVec3();
-        std::copy(&normal.x, &normal.x + 4, v->normal);
-        std::copy(&tangent.x, &tangent.x + 4, v->tangent);
+        readVertexAttributes(stream, *v);
         const uint8_t colour = stream.readByte();
         std::fill(std::begin(v->colour), std::end(v->colour), colour);
         addVertex(std::move(v));

@@ -153,6 +153,9 @@ public:
     // Reads a mesh body (materials, positions, vertices, faces) and post-processes it.
     // Materials resolve techniques and textures through the registries (null: owned).
     void readBody(DataStream& stream, ResourceRegistry* textures, ResourceRegistry* techniques);
+    // The part of a vertex record that map and mesh files share, after the position
+    // index: texture coordinates of set 0, normal and tangent.
+    static void readVertexAttributes(DataStream& stream, MeshVertex& vertex);
 
     // Nearest face within the ray's length: distance and face, or kNoHit and null.
     // With useOctree the mesh's octree answers when it has one.

@@ -56,12 +56,7 @@ void Portal::load(DataStream& stream, Map& map) {
     for (int32_t i = 0; i < vertexCount; ++i) {
         auto vertex = std::make_unique<MeshVertex>();
         vertex->setPosition(&position(stream.readInt32()));
-        vertex->texCoordSets[0].u = stream.readFloat();
-        vertex->texCoordSets[0].v = stream.readFloat();
-        const Vector4 normal = stream.readVec3();
-        const Vector4 tangent = stream.readVec3();
-        std::copy(&normal.x, &normal.x + 4, vertex->normal);
-        std::copy(&tangent.x, &tangent.x + 4, vertex->tangent);
+        readVertexAttributes(stream, *vertex);
         addVertex(std::move(vertex));
     }
     for (int32_t i = 0; i < faceCount; ++i) {
