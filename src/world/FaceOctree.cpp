@@ -13,6 +13,22 @@ namespace arvel {
 
 namespace {
 
+// Calls visit on every leaf below root.
+template <typename Visit>
+void forEachLeaf(const FaceOctree::Node* root, Visit visit) {
+    std::vector<const FaceOctree::Node*> stack;
+    if (root) stack.push_back(root);
+    while (!stack.empty()) {
+        const FaceOctree::Node* node = stack.back();
+        stack.pop_back();
+        if (node->leaf) {
+            visit(*node);
+            continue;
+        }
+        for (const auto& child : node->children) stack.push_back(child.get());
+    }
+}
+
 // Separating-axis test of a triangle (corners relative to the box centre) against a
 // box of half extents h centred at the origin. Degenerate triangles (segments,
 // points) give zero axes, which never separate, so they are tested correctly too.
@@ -170,17 +186,7 @@ std::unique_ptr<FaceOctree::Node> FaceOctree::buildNode(const BoundingBox& box,
 
 void FaceOctree::countLeaves() {
     leafCount_ = 0;
-    std::vector<const Node*> stack;
-    if (root_) stack.push_back(root_.get());
-    while (!stack.empty()) {
-        const Node* node = stack.back();
-        stack.pop_back();
-        if (node->leaf) {
-            ++leafCount_;
-            continue;
-        }
-        for (const auto& child : node->children) stack.push_back(child.get());
-    }
+    forEachLeaf(root_.get(), [&](const Node&) { ++leafCount_; });
 }
 
 float FaceOctree::rayQuery(const Ray& ray, MeshFace** face) const {
@@ -232,17 +238,7 @@ void FaceOctree::query(const Node& node, const Ray& ray, float& best, MeshFace*&
 }
 
 void FaceOctree::drawBoxes() const {
-    std::vector<const Node*> stack;
-    if (root_) stack.push_back(root_.get());
-    while (!stack.empty()) {
-        const Node* node = stack.back();
-        stack.pop_back();
-        if (node->leaf) {
-            node->box.drawEdges(gDriver);
-            continue;
-        }
-        for (const auto& child : node->children) stack.push_back(child.get());
-    }
+    forEachLeaf(root_.get(), [](const Node& leaf) { leaf.box.drawEdges(gDriver); });
 }
 
 }  // namespace arvel
