@@ -5,7 +5,7 @@ uniform sampler2D texture0;  // diffuse
 uniform sampler2D texture1;  // tangent-space normals
 #endif
 
-// A zero vector (a degenerate vertex normal, a black texel) must not turn into NaN.
+// A zero vector (a degenerate vertex normal, a grey texel) must not turn into NaN.
 vec3 safeNormalize(vec3 v, vec3 fallback)
 {
     float length2 = dot(v, v);
@@ -18,7 +18,11 @@ void main()
     float distance = length(toLight);
     float falloff = clamp(1.0 - distance, 0.0, 1.0);
 #ifdef NORMAL_MAP
-    vec3 n = safeNormalize(texture2D(texture1, gl_TexCoord[0].xy).xyz * 2.0 - 1.0, vec3(0.0, 0.0, 1.0));
+    // A black texel, which is what a unit without a texture reads, counts as flat, so a
+    // material without a normal map is lit by its surface normal.
+    vec3 texel = texture2D(texture1, gl_TexCoord[0].xy).xyz;
+    vec3 n = dot(texel, texel) > 1.0e-12 ? safeNormalize(texel * 2.0 - 1.0, vec3(0.0, 0.0, 1.0))
+                                         : vec3(0.0, 0.0, 1.0);
 #else
     vec3 n = safeNormalize(gl_TexCoord[2].xyz, vec3(0.0, 0.0, 1.0));
 #endif

@@ -8,8 +8,8 @@
 namespace arvel::varnet {
 
 enum class Profile : int {
-    kGlsl = 0,
-    kBest = kGlsl,  // the best this platform offers
+    kBest = 0,  // GLSL where the driver has it, else ARB assembly
+    kGlsl,
     kArb,
     kVp20,
     kVp30,

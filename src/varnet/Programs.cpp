@@ -450,6 +450,12 @@ Language languageOf(Stage stage, std::string& reason) {
     bool nvPresent = false;
     const char* nvName = "";
     switch (profile) {
+        case Profile::kBest:
+            // A driver without GLSL may still run the ARB alternatives of a technique.
+            if (glslAvailable()) return Language::kGlsl;
+            if (arbStageAvailable(stage)) return Language::kArb;
+            reason = "neither GLSL separable programs nor ARB programs are supported";
+            return Language::kNone;
         case Profile::kGlsl:
             if (glslAvailable()) return Language::kGlsl;
             reason = "GLSL separable programs are not supported";

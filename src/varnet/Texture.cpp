@@ -353,6 +353,9 @@ void dDisableTextureing(int unit) {
     }
     varnet::selectTextureUnit(unit);
     if (state.enabledTarget && hasEnableSwitch(unit)) glDisable(state.enabledTarget);
+    // Programs sample a unit whether it is enabled or not: with nothing bound they read
+    // black instead of whatever the unit held last.
+    if (state.enabledTarget) glBindTexture(state.enabledTarget, 0);
     state.enabledTarget = 0;
     state.texture = nullptr;
 }

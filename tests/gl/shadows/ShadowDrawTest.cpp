@@ -166,8 +166,9 @@ protected:
     }
 
     // A dynamic-mesh unit box at the origin, one flat-shaded vertex per face corner so
-    // every edge carries an edge polygon.
-    MeshInstance& addBoxInstance(const Vector4& at) {
+    // every edge carries an edge polygon; turned by angle (radians) about the axis.
+    MeshInstance& addBoxInstance(const Vector4& at, float angle = 0.0f,
+                                 const Vector4& axis = {0, 1, 0, 0}) {
         ByteWriter msh;
         msh.i32(1).vec3(-0.5f, 0, -0.5f).vec3(0.5f, 1, 0.5f);
         for (float v : {1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f}) msh.f32(v);
@@ -202,6 +203,7 @@ protected:
         auto instance = std::make_unique<MeshInstance>(*mesh, nullptr);
         meshes.push_back(std::move(mesh));
         instance->setPosition(at.x, at.y, at.z, 0.0f);
+        instance->setOrientation(angle, axis);
         instance->updateLocalMatrix();
         instance->updateWorldMatrix();
         instance->update();
@@ -422,6 +424,38 @@ TEST_F(ShadowDrawTest, DynamicMeshCastsAShadowExtrudedByTheVertexProgram) {
     EXPECT_GE(brightness({1.5f, 0, 1.5f, 0}), 240);
     EXPECT_GE(brightness({-1.1f, 0, 2.0f, 0}), 240);
     EXPECT_GE(brightness({0.0f, 1.0f, 0.0f, 0}), 240);  // the top of the box itself
+}
+
+// The ARB extrusion must put the near cap exactly where the lit faces are drawn, as the
+// GLSL one does, or the box shadows itself in speckles where the two depths round apart.
+TEST_F(ShadowDrawTest, ArbExtrusionLeavesTheSameStencilBufferAsGlsl) {
+    buildSector(false);
+    addBoxInstance({0.137f, 0.2f, -0.291f, 0.0f}, 0.61f, {0.3f, 1.0f, 0.2f, 0.0f});
+    prepareFrame();
+    const auto light = pointLight({2.31f, 3.17f, 0.43f, 0});
+    drawFrame(*light);
+    const std::vector<uint8_t> glsl = stencilBuffer();
+
+    // Compiled apart from the shared registry, which holds the GLSL programs by name.
+    gDriver.dSetVPProfile("arb");
+    auto* arb = new RenderTechnique("vertex_program_shadow_volumes.rt", nullptr, nullptr);
+    programs.add(arb);
+    arb->load();
+    gDriver.dSetVPProfile("best");
+    ASSERT_FALSE(arb->ambientPasses().empty());
+    ASSERT_NE(arb->ambientPasses()[0]->vertexProgram, nullptr);
+    ASSERT_NE(arb->ambientPasses()[0]->vertexProgram->name().find(".vp"), std::string::npos);
+    frame.programVolumes = arb;
+    drawFrame(*light);
+    const std::vector<uint8_t> assembly = stencilBuffer();
+
+    int shadowed = 0, differing = 0;
+    for (size_t i = 0; i < glsl.size(); ++i) {
+        shadowed += glsl[i] != 0;
+        differing += glsl[i] != assembly[i];
+    }
+    EXPECT_GT(shadowed, 200);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(ShadowDrawTest, PrecomputedVolumeShadowsInstancesAlsoWithTheCameraInShadow) {

@@ -4,7 +4,8 @@
 // offset, the frame may change only at a few silhouette pixels; where the pieces
 // rasterise to other depths than the sector mesh the light fails in streaks, and the
 // offset brings it back. Pictures "demo_light_depth.png" and
-// "demo_light_depth_offset.png" in the build's test folder show both frames.
+// "demo_light_depth_offset.png" in the build's test folder show both frames. The same
+// view is also drawn through the ARB programs and compared with the GLSL frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +29,8 @@
 #include "support/TempDir.h"
 #include "world/Camera.h"
 #include "world/Map.h"
+#include "world/MeshInstance.h"
+#include "world/Sector.h"
 #include "world/World.h"
 
 namespace arvel::test {
@@ -92,11 +95,13 @@ protected:
         if (!fileSystem().mount(archive, (kData / "Data.zip").string().c_str())) delete archive;
     }
 
-    // One frame of the demo level from place, rows top first.
-    std::vector<uint8_t> frame(const Place& place, bool offset) {
+    // One frame of the demo level from place, rows top first, its programs compiled for
+    // profile; with the game's two dynamic meshes placed as it places them when asked.
+    std::vector<uint8_t> frame(const Place& place, bool offset, const char* profile = "best",
+                               bool withMeshes = false) {
         mountData(offset);
-        gDriver.dSetVPProfile("best");
-        gDriver.dSetFPProfile("best");
+        gDriver.dSetVPProfile(profile);
+        gDriver.dSetFPProfile(profile);
         std::unique_ptr<World> world;
         std::string error;
         try {
@@ -109,7 +114,20 @@ protected:
             ADD_FAILURE() << error;
             return {};
         }
-        world->loadMap("test.otm");
+        Map* map = world->loadMap("test.otm");
+        if (withMeshes) {
+            struct Placed {
+                const char* file;
+                float x, y, z;
+                int sector;
+            };
+            for (const Placed& placed : {Placed{"test.msh", -72.5f, 32.1f, -17.5f, 1},
+                                         Placed{"testa.msh", -203.5f, -112.0f, -90.0f, 4}}) {
+                MeshInstance* instance = world->loadDynamicMesh(placed.file);
+                instance->setPosition(placed.x, placed.y, placed.z, 0);
+                map->sector(placed.sector).addInstance(*instance);
+            }
+        }
         gDriver.dDepthMask(1);
         gDriver.dColorMask(1, 1, 1, 1);
         gDriver.dEnableDepth();
@@ -131,6 +149,8 @@ protected:
             }
         }
         world.reset();
+        gDriver.dSetVPProfile("best");
+        gDriver.dSetFPProfile("best");
         return rgb;
     }
 
@@ -167,6 +187,20 @@ protected:
 TEST_F(DemoLightDepth, TheStartViewLooksTheSameWithTheLightStagePulledForward) {
     expectOffsetChangesOnlySilhouettes({-50.44f, 40.717f, -36.719f, 0.0f, -135.0f},
                                        "demo_light_depth");
+}
+
+// The ARB assembly programs draw the demo's start view, static lights, a dynamic mesh
+// and its shadows included, as the GLSL ones do. Picture "demo_arb.png".
+TEST_F(DemoLightDepth, TheStartViewLooksTheSameThroughArbPrograms) {
+    const Place start{-50.44f, 40.717f, -36.719f, 0.0f, -135.0f};
+    const std::vector<uint8_t> glsl = frame(start, false, "glsl", true);
+    const std::vector<uint8_t> arb = frame(start, false, "arb", true);
+    ASSERT_FALSE(glsl.empty());
+    ASSERT_EQ(glsl.size(), arb.size());
+    savePng("demo_arb.png", arb);
+    int differing = 0;
+    for (size_t i = 0; i < glsl.size(); ++i) differing += std::abs(glsl[i] - arb[i]) > 2;
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace

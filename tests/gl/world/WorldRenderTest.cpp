@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -22,7 +24,10 @@
 #include "driver/Driver.h"
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
+#include "render/Pass.h"
+#include "render/PixelShader.h"
 #include "render/RenderQueue.h"
+#include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
 #include "support/GLFixture.h"
 #include "support/TempDir.h"
@@ -89,6 +94,12 @@ protected:
         folder.write("tipped.otm",
                      otmBytes(twoLitRooms("static_bump.rt", {"grey.tga", "tipped.tga"})));
         folder.write("test.otm", otmBytes(twoLitRooms()));
+        // White survives texture compression exactly, so lit levels can be computed.
+        Image white(4, 4, 3);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) white.set(x, y, {255, 255, 255});
+        folder.write("white.tga", tgaBytes(white));
+        folder.write("white.otm", otmBytes(twoLitRooms("static_default.rt", {"white.tga"})));
 
         // As the game mounts its data: the level's folder, then the shipped scripts
         // and their shaders.
@@ -97,10 +108,20 @@ protected:
         for (const std::string& prefix : {folder.path().string() + "/", data, data + "shaders/"})
             ASSERT_TRUE(fileSystem().mount(new CommonFile(), prefix.c_str())) << prefix;
 
-        gDriver.dSetVPProfile("best");
-        gDriver.dSetFPProfile("best");
         gDriver.dEnableDepth();
         gDriver.dEnableCull();
+        ASSERT_NO_FATAL_FAILURE(rebuild("best", level()));
+    }
+
+    virtual const char* level() const { return "test.otm"; }
+
+    // A new World whose techniques are compiled for the program profile (both stages),
+    // with the level loaded into it.
+    void rebuild(const char* profile, const char* levelFile) {
+        map = nullptr;
+        world.reset();
+        gDriver.dSetVPProfile(profile);
+        gDriver.dSetFPProfile(profile);
         std::string error;
         try {
             world = std::make_unique<World>(nullptr, kSize, kSize);
@@ -109,14 +130,14 @@ protected:
             delete e;
         }
         ASSERT_NE(world, nullptr) << error;
-        map = world->loadMap(level());
+        map = world->loadMap(levelFile);
         ASSERT_EQ(map->sectorCount(), 2);
     }
 
-    virtual const char* level() const { return "test.otm"; }
-
     void TearDown() override {
         world.reset();
+        gDriver.dSetVPProfile("best");
+        gDriver.dSetFPProfile("best");
         destroyRenderQueue();
         fileSystem().clear();
         VarnetTest::TearDown();
@@ -148,6 +169,13 @@ protected:
         }
         std::ofstream out(std::string(ARVEL_TEST_BIN_DIR) + "/" + name, std::ios::binary);
         out << encodePng(kSize, kSize, rgb.data());
+    }
+
+    std::vector<Rgba> frame() const {
+        std::vector<Rgba> pixels;
+        for (int y = 0; y < kSize; ++y)
+            for (int x = 0; x < kSize; ++x) pixels.push_back(readPixel(x, y));
+        return pixels;
     }
 
     int brightness(int x, int y) const {
@@ -232,16 +260,7 @@ TEST_F(NormalMappedRendering, FlatNormalMapLightsLikeTheSurfaceNormals) {
     const auto ceiling = readPixel(kSize / 2, kSize - 8);
     savePng("world_two_rooms_normal_mapped.png");
 
-    world.reset();
-    std::string error;
-    try {
-        world = std::make_unique<World>(nullptr, kSize, kSize);
-    } catch (Exception* e) {
-        error = e->what();
-        delete e;
-    }
-    ASSERT_NE(world, nullptr) << error;
-    world->loadMap("test.otm");
+    ASSERT_NO_FATAL_FAILURE(rebuild("best", "test.otm"));
     renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
     const auto plain = readPixel(kSize / 4, kSize / 2);
     const auto plainCeiling = readPixel(kSize / 2, kSize - 8);
@@ -268,6 +287,110 @@ TEST_F(TippedNormalMapRendering, NormalMapTurnsTheLightAway) {
     // About half the light the wall's own normal gets (about 135 in all).
     EXPECT_GT(tipped[0], kAmbient + 20) << describe(tipped);
     EXPECT_LT(tipped[0], 115) << describe(tipped);
+}
+
+// The ARB assembly programs (the "arb" profiles) in place of the GLSL ones: the same
+// frames, and the light on room 0's far wall as the lighting model has it.
+class ArbPathRendering : public WorldRendering {
+protected:
+    // The programs that every pass of the level's surface technique runs end in suffix.
+    ::testing::AssertionResult surfacesRun(const char* technique, const std::string& suffix) {
+        auto* found = dynamic_cast<RenderTechnique*>(world->programRegistry().find(technique));
+        if (!found) return ::testing::AssertionFailure() << technique << " not loaded";
+        for (const PassList* passes : {&found->ambientPasses(), &found->lightPasses()}) {
+            for (const Pass* pass : *passes) {
+                const std::string name = pass->pixelShader ? pass->pixelShader->name() : "";
+                if (name.size() < suffix.size() ||
+                    name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+                    return ::testing::AssertionFailure() << technique << " runs '" << name << "'";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    // The window pixel (x, y) that shows the world point p, and the point of the plane
+    // x = wallX that the centre of that pixel shows.
+    bool pixelOf(const Vector4& p, float wallX, int& x, int& y, Vector4& seen) const {
+        const float* m = world->viewProjection().m;
+        auto clip = [m](const Vector4& v, int row) {
+            return m[row] * v.x + m[4 + row] * v.y + m[8 + row] * v.z + m[12 + row];
+        };
+        const float w = clip(p, 3);
+        x = static_cast<int>((clip(p, 0) / w + 1.0f) * 0.5f * kSize);
+        y = static_cast<int>((clip(p, 1) / w + 1.0f) * 0.5f * kSize);
+        Matrix4 inverse;
+        if (!world->viewProjection().invert(inverse)) return false;
+        auto unproject = [&inverse](float nx, float ny, float nz) {
+            const float* i = inverse.m;
+            float out[4];
+            for (int row = 0; row < 4; ++row)
+                out[row] = i[row] * nx + i[4 + row] * ny + i[8 + row] * nz + i[12 + row];
+            return Vector4{out[0] / out[3], out[1] / out[3], out[2] / out[3], 1.0f};
+        };
+        const float nx = (x + 0.5f) * 2.0f / kSize - 1.0f, ny = (y + 0.5f) * 2.0f / kSize - 1.0f;
+        const Vector4 a = unproject(nx, ny, 0.0f), b = unproject(nx, ny, 0.5f);
+        const float t = (wallX - a.x) / (b.x - a.x);
+        seen = a + (b - a) * t;
+        return x >= 0 && x < kSize && y >= 0 && y < kSize;
+    }
+};
+
+TEST_F(ArbPathRendering, ArbProgramsDrawTheSameFramesAsGlsl) {
+    struct Level {
+        const char* file;
+        const char* technique;
+    };
+    for (const Level& level :
+         {Level{"test.otm", "static_default.rt"}, Level{"bump.otm", "static_bump.rt"},
+          Level{"tipped.otm", "static_bump.rt"}}) {
+        SCOPED_TRACE(level.file);
+        ASSERT_NO_FATAL_FAILURE(rebuild("glsl", level.file));
+        EXPECT_TRUE(surfacesRun(level.technique, ".frag"));
+        renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
+        const std::vector<Rgba> glsl = frame();
+
+        ASSERT_NO_FATAL_FAILURE(rebuild("arb", level.file));
+        EXPECT_TRUE(surfacesRun(level.technique, ".fp"));
+        renderFrame(1.0f, 1.5f, 2.0f, 90.0f);
+        const std::vector<Rgba> arb = frame();
+        savePng(std::string("world_arb_") + level.file + ".png");
+
+        int largest = 0, lit = 0;
+        for (size_t i = 0; i < glsl.size(); ++i) {
+            for (int c = 0; c < 3; ++c)
+                largest = std::max(largest, std::abs(glsl[i][c] - arb[i][c]));
+            lit += arb[i][0] > kAmbient + 20;
+        }
+        EXPECT_LE(largest, 2);
+        EXPECT_GT(lit, kSize * kSize / 8) << "hardly any light in the ARB frame";
+    }
+}
+
+// From the light's height and depth, looking at the white far wall (x = 4, normal -x)
+// of room 0 beside and above the door: a quarter of white, plus white times the cosine
+// 2 / d times the falloff 1 - d / 6, d the distance to the light at (2, 2.5, 2).
+TEST_F(ArbPathRendering, FarWallFollowsTheLinearFalloffOnBothPaths) {
+    const Vector4 points[] = {{4.0f, 2.5f, 2.0f, 1.0f}, {4.0f, 2.5f, 0.6f, 1.0f},
+                              {4.0f, 1.0f, 0.5f, 1.0f}, {4.0f, 2.8f, 3.3f, 1.0f},
+                              {4.0f, 0.6f, 3.6f, 1.0f}, {4.0f, 1.2f, 1.0f, 1.0f}};
+    for (const char* profile : {"glsl", "arb"}) {
+        SCOPED_TRACE(profile);
+        ASSERT_NO_FATAL_FAILURE(rebuild(profile, "white.otm"));
+        renderFrame(1.0f, 2.5f, 2.0f, 90.0f);
+        savePng(std::string("world_falloff_") + profile + ".png");
+        for (const Vector4& point : points) {
+            int x = 0, y = 0;
+            Vector4 seen;
+            ASSERT_TRUE(pixelOf(point, 4.0f, x, y, seen));
+            const float dx = 2.0f - seen.x, dy = 2.5f - seen.y, dz = 2.0f - seen.z;
+            const float d = std::sqrt(dx * dx + dy * dy + dz * dz);
+            const float lit = 255.0f * (-dx / d) * std::max(0.0f, 1.0f - d / 6.0f);
+            const auto p = readPixel(x, y);
+            EXPECT_NEAR(p[0], 255.0f / 4 + lit, 2.0f)
+                << "at (" << seen.x << ", " << seen.y << ", " << seen.z << "), d " << d;
+            EXPECT_NEAR(p[0], p[2], 1) << describe(p);
+        }
+    }
 }
 
 }  // namespace
