@@ -91,6 +91,20 @@ TEST_F(TextureUnitTest, UnitsKeepTheirOwnBindings) {
     EXPECT_TRUE(enabledOn(0, GL_TEXTURE_2D));
 }
 
+// Programs sample a unit whether it is enabled or not; a disabled one must not go on
+// showing them the texture it held.
+TEST_F(TextureUnitTest, DisablingAUnitUnbindsItsTexture) {
+    const ThreeFrames frames;
+    DTexture* texture = registerImages(frames.images(), 4, 4, 1);
+    gDriver.dActivateTexture(texture, 1, 0);
+    ASSERT_NE(boundOn(1, GL_TEXTURE_BINDING_2D), 0);
+    gDriver.dDisableTextureing(1);
+    EXPECT_EQ(boundOn(1, GL_TEXTURE_BINDING_2D), 0);
+    // Activating it again binds it again.
+    gDriver.dActivateTexture(texture, 1, 0);
+    EXPECT_NE(boundOn(1, GL_TEXTURE_BINDING_2D), 0);
+}
+
 TEST_F(TextureUnitTest, UnitCountIsTheImageUnitLimitAtMostThirtyTwo) {
     const int units = gDriver.dTextureUnits();
     EXPECT_GE(units, 1);
