@@ -23,6 +23,7 @@
 #include "render/Texture.h"
 #include "render/VertexProgram.h"
 #include "support/MountFolder.h"
+#include "support/SolidTarga.h"
 #include "support/TechniqueLoading.h"
 #include "support/TempDir.h"
 
@@ -33,16 +34,6 @@ constexpr int kGrey = 200;  // the diffuse texture
 constexpr float kLightHeight = 0.5f;
 constexpr float kRadius = 2.0f;
 const float kColour[3] = {1.0f, 0.5f, 0.25f};
-
-// A 2 x 2 24-bit Targa of one colour (stored blue, green, red).
-std::string solidTarga(uint8_t r, uint8_t g, uint8_t b) {
-    std::string out(18, '\0');
-    out[2] = 2;
-    out[12] = out[14] = 2;
-    out[16] = 24;
-    for (int i = 0; i < 4; ++i) out += {char(b), char(g), char(r)};
-    return out;
-}
 
 using Picture = std::vector<Rgba>;
 
@@ -63,9 +54,9 @@ protected:
         fileSystem().clear();
         ASSERT_TRUE(mountFolder(folder));
         ASSERT_TRUE(mountShippedData());
-        folder.write("grey.tga", solidTarga(kGrey, kGrey, kGrey));
-        folder.write("flat.tga", solidTarga(128, 128, 255));
-        folder.write("tipped.tga", solidTarga(255, 128, 128));  // leaning onto the tangent
+        folder.write("grey.tga", solidTarga(2, 2, kGrey, kGrey, kGrey));
+        folder.write("flat.tga", solidTarga(2, 2, 128, 128, 255));
+        folder.write("tipped.tga", solidTarga(2, 2, 255, 128, 128));  // leaning onto the tangent
 
         square.addRect(0, 0, kSize, kSize, {255, 255, 255, 255});
         array = gDriver.dVAAlloc(square.count(), 0x10F, dcode::kMemorySystem);

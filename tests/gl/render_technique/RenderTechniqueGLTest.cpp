@@ -16,26 +16,12 @@
 #include "render/ResourceRegistry.h"
 #include "render/Texture.h"
 #include "support/MountFolder.h"
+#include "support/SolidTarga.h"
 #include "support/TechniqueLoading.h"
 #include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {
-
-// A width x height 24-bit Targa of one colour (stored blue, green, red).
-std::string solidTarga(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
-    std::string out(18, '\0');
-    out[2] = 2;
-    out[12] = static_cast<char>(width);
-    out[14] = static_cast<char>(height);
-    out[16] = 24;
-    for (int i = 0; i < width * height; ++i) {
-        out.push_back(static_cast<char>(b));
-        out.push_back(static_cast<char>(g));
-        out.push_back(static_cast<char>(r));
-    }
-    return out;
-}
 
 class TechniqueDrawing : public StateTest {
 protected:
