@@ -132,6 +132,9 @@ void addSectorsAndPieces(const LevelSource& level, const std::vector<int>& homes
         if (!level.lights[i].isStatic) continue;
         staticLights.push_back(i);
         shadowing.emplace_back(level.lights[i].position, level.lights[i].outer, occluders);
+        if (shadowing.back().enclosed())
+            out.warnings.push_back(level.lights[i].path +
+                                   ": the light lies inside solid geometry and lights nothing");
     }
     // Per sector and static light, the sector mesh's faces that light reaches.
     std::vector<std::vector<std::vector<int>>> litFaces(out.sectorFaces.size());
@@ -168,12 +171,13 @@ void addSectorsAndPieces(const LevelSource& level, const std::vector<int>& homes
     }
 }
 
-// Each sector lists the lights that reach it: static ones where they have a piece,
-// dynamic ones as far as a walk through portals nearer than their radius goes.
+// Each sector lists the lights that reach it: static ones where they have a piece (a
+// static light shut inside solid geometry has none and is listed nowhere), dynamic ones
+// as far as a walk through portals nearer than their radius goes.
 void listLights(const LevelSource& level, const std::vector<int>& homes, CompiledLevel& out) {
     for (size_t i = 0; i < level.lights.size(); ++i) {
         const SourceLight& light = level.lights[i];
-        std::vector<int> touched{homes[i]};
+        std::vector<int> touched;
         if (light.isStatic) {
             for (const auto& piece : out.map.lights[i].pieces) touched.push_back(piece.first);
         } else {

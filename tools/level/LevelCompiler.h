@@ -18,6 +18,8 @@ struct CompiledLevel {
     std::vector<std::vector<Face>> sectorFaces;
     // Per portal, its rectangle as an opening.
     std::vector<Opening> openings;
+    // What compiles but is probably not what the level maker meant.
+    std::vector<std::string> warnings;
 };
 
 // Throws LevelError for sources that describe no valid level: a portal on no wall of

@@ -1,6 +1,7 @@
 #include "level/LitPieces.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace arvel::level {
 
@@ -26,7 +27,50 @@ double farthest(const Vec3& light, const Points& polygon) {
     return best;
 }
 
+// Distance along the ray (origin, unit dir) to the convex polygon, or a negative value
+// when the ray misses it; back tells which side the ray meets.
+double rayHit(const Vec3& origin, const Vec3& dir, const Points& polygon, bool& back) {
+    if (polygon.size() < 3) return -1.0;
+    const Plane plane = planeOf(polygon);
+    const double along = dot(plane.normal, dir);
+    if (std::abs(along) < 1e-9) return -1.0;
+    const double t = -plane.distance(origin) / along;
+    if (t <= kEpsilon) return -1.0;
+    const Vec3 q = origin + dir * t;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        const Vec3& a = polygon[i];
+        const Vec3& b = polygon[(i + 1) % polygon.size()];
+        if (dot(cross(b - a, q - a), plane.normal) < 0.0) return -1.0;
+    }
+    back = along > 0.0;
+    return t;
+}
+
 }  // namespace
+
+bool insideSolid(const Vec3& p, const std::vector<const Face*>& faces) {
+    // Skewed directions, so that rays seldom run along the edges of axis-aligned faces.
+    static const Vec3 kDirections[] = {
+        {0.31, 0.83, 0.47},  {-0.62, 0.27, 0.74},  {0.58, -0.71, 0.39}, {-0.44, -0.52, -0.73},
+        {0.87, 0.12, -0.48}, {-0.23, 0.91, -0.35}, {0.05, -0.36, 0.93}, {-0.95, -0.18, 0.25},
+    };
+    int backFirst = 0, frontFirst = 0;
+    for (const Vec3& direction : kDirections) {
+        const Vec3 dir = normalized(direction);
+        double nearest = -1.0;
+        bool nearestBack = false;
+        for (const Face* face : faces) {
+            bool back = false;
+            const double t = rayHit(p, dir, face->points, back);
+            if (t > 0.0 && (nearest < 0.0 || t < nearest)) {
+                nearest = t;
+                nearestBack = back;
+            }
+        }
+        if (nearest > 0.0) ++(nearestBack ? backFirst : frontFirst);
+    }
+    return backFirst > frontFirst;
+}
 
 std::vector<Plane> shadowPlanes(const Vec3& light, const Points& occluder) {
     std::vector<Plane> planes;
@@ -72,7 +116,8 @@ bool facesLight(const Vec3& light, double radius, const Points& polygon) {
 
 ShadowingLight::ShadowingLight(const Vec3& position, double radius,
                                const std::vector<const Face*>& occluders)
-    : position_(position), radius_(radius) {
+    : position_(position), radius_(radius), enclosed_(insideSolid(position, occluders)) {
+    if (enclosed_) return;
     for (const Face* face : occluders) {
         if (!facesLight(position, radius, face->points)) continue;
         casters_.push_back({face, planeOf(face->points), distanceToPolygon(position, face->points),
@@ -82,7 +127,7 @@ ShadowingLight::ShadowingLight(const Vec3& position, double radius,
 
 void ShadowingLight::cut(const Face& face, const Points& polygon, std::vector<Points>& lit,
                          std::vector<Points>& shadowed) const {
-    if (!facesLight(position_, radius_, face.points)) {
+    if (enclosed_ || !facesLight(position_, radius_, face.points)) {
         shadowed.push_back(polygon);
         return;
     }

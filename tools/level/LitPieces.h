@@ -10,7 +10,9 @@
 // piece picks the cut faces it lights.
 //
 // Only faces turned towards a light occlude it: in a level whose faces all bound empty
-// space, the first face a ray from the light meets is always one of those.
+// space, the first face a ray from a light in that space meets is always one of those.
+// A light inside solid geometry (a block or a closed model) meets the back of a face
+// first; it lights nothing.
 #pragma once
 
 #include <vector>
@@ -35,6 +37,10 @@ RegionSplit splitByRegion(const Points& polygon, const std::vector<Plane>& regio
 // Faces whose front sees the light and which come nearer than radius.
 bool facesLight(const Vec3& light, double radius, const Points& polygon);
 
+// Whether p lies inside solid geometry: most rays from p that meet a face meet the back
+// of one first. Faces bound empty space, so in that space the first face is a front.
+bool insideSolid(const Vec3& p, const std::vector<const Face*>& faces);
+
 // A static light with the shadows of the faces that may hide parts of the level from
 // it (faces not turned towards it, or out of its reach, cast none).
 class ShadowingLight {
@@ -43,6 +49,8 @@ public:
 
     const Vec3& position() const { return position_; }
     double radius() const { return radius_; }
+    // Shut inside solid geometry: every face is in its shadow.
+    bool enclosed() const { return enclosed_; }
 
     // Cuts the polygon of face along the shadows that fall on it: the lit parts and
     // the shadowed ones. A face that does not face the light is all shadowed.
@@ -58,6 +66,7 @@ private:
     };
     Vec3 position_;
     double radius_;
+    bool enclosed_;
     std::vector<Caster> casters_;
 };
 

@@ -2,6 +2,7 @@
 //   arvel-level <level.json> <output.otm>
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "OtmWriter.h"
 #include "level/LevelCompiler.h"
@@ -15,6 +16,8 @@ int main(int argc, char** argv) {
     try {
         const arvel::level::LevelSource source = arvel::level::loadLevel(argv[1]);
         const arvel::level::CompiledLevel level = arvel::level::compileLevel(source);
+        for (const std::string& warning : level.warnings)
+            std::fprintf(stderr, "%s: warning: %s\n", argv[1], warning.c_str());
         if (!arvel::content::saveOtm(argv[2], level.map)) {
             std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
             return 1;

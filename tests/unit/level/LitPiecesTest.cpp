@@ -97,6 +97,28 @@ TEST(LitPiecesTest, aRegionThatOnlyTouchesAPolygonLeavesItWhole) {
     EXPECT_TRUE(parts.inside.empty());
 }
 
+TEST(LitPiecesTest, aPointInsideABlockIsInsideSolidAndAPointInTheRoomAroundItIsNot) {
+    const std::vector<Face> block = blockFaces({8, 0, 8}, {12, 4, 12}, 0, 1);
+    const std::vector<Face> room =
+        roomFaces(SourceBrush{BrushKind::kRoom, {0, 0, 0}, {20, 10, 20}, 0}, {}, 0);
+    std::vector<const Face*> all;
+    for (const auto* faces : {&block, &room})
+        for (const Face& face : *faces) all.push_back(&face);
+    EXPECT_TRUE(insideSolid({10, 2, 10}, all));
+    EXPECT_TRUE(insideSolid({8.5, 0.5, 11.5}, all));  // near a corner of the block
+    EXPECT_FALSE(insideSolid({4, 5, 4}, all));
+    EXPECT_FALSE(insideSolid({10, 6, 10}, all));  // just above the block
+
+    ShadowingLight shut({10, 2, 10}, 100.0, all);
+    EXPECT_TRUE(shut.enclosed());
+    for (const Face& face : room) {
+        std::vector<Points> lit, shadowed;
+        shut.cut(face, face.points, lit, shadowed);
+        EXPECT_TRUE(lit.empty());
+        EXPECT_EQ(shadowed.size(), 1u);
+    }
+}
+
 // Two rooms side by side, a door between them and a pillar in the first, off the
 // line from the lights to the door.
 std::string twoRooms(const std::string& lights) {
@@ -177,6 +199,26 @@ TEST_F(SmallLevelTest, aDynamicLightReachesNeighboursThroughPortalsWithinItsRadi
     ASSERT_EQ(map->sector(0).lights().size(), 2u);
     ASSERT_EQ(map->sector(1).lights().size(), 1u);  // the far one stops short of the door
     EXPECT_EQ(map->sector(1).lights()[0], &map->light(1));
+}
+
+TEST_F(SmallLevelTest, aStaticLightShutInABoxLightsNothingAndOneOutsideStillLights) {
+    compileAndLoad(levelJson(
+        R"([{"name": "room", "brushes": [{"type": "room", "min": [0, 0, 0], "max": [20, 10, 20], "material": "wall"}],
+             "props": [{"model": "box", "position": [10, 0, 10], "size": [4, 4, 4], "material": "wall"}]}])",
+        "[]",
+        R"([{"position": [10, 2, 10], "inner": 1, "outer": 100, "colour": [1, 1, 1], "static": true},
+            {"position": [4, 5, 4], "inner": 1, "outer": 100, "colour": [1, 1, 1], "static": true}])"));
+    EXPECT_TRUE(map->light(0).precomputed);
+    EXPECT_TRUE(map->light(0).pieces.empty());
+    EXPECT_EQ(map->light(0).homeSector, nullptr);
+    ASSERT_EQ(compiled.warnings.size(), 1u);
+    EXPECT_NE(compiled.warnings[0].find("lights/0"), std::string::npos) << compiled.warnings[0];
+    EXPECT_NE(compiled.warnings[0].find("inside solid geometry"), std::string::npos);
+
+    ASSERT_EQ(map->light(1).pieces.size(), 1u);
+    EXPECT_GT(map->light(1).pieces[0].mesh->faceCount(), 0);
+    ASSERT_EQ(map->sector(0).lights().size(), 1u);
+    EXPECT_EQ(map->sector(0).lights()[0], &map->light(1));
 }
 
 TEST_F(SmallLevelTest, sectorsKeepTheirOrderAndThePortalFacesTheFirst) {
