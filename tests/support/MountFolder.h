@@ -23,6 +23,12 @@ inline ::testing::AssertionResult mountFolder(const TempDir& folder) {
     return mountFolder(folder.path().string() + "/");
 }
 
+// Forgets every mounted source and mounts the folder alone.
+inline ::testing::AssertionResult mountOnly(const TempDir& folder) {
+    fileSystem().clear();
+    return mountFolder(folder);
+}
+
 // The engine's own data folder and its shaders, as start-up mounts them.
 inline ::testing::AssertionResult mountShippedData() {
     const std::string data = std::string(ARVEL_SOURCE_DIR) + "/data/";

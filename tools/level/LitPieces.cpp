@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace arvel::level {
 
@@ -27,11 +28,10 @@ double farthest(const Vec3& light, const Points& polygon) {
     return best;
 }
 
-// Distance along the ray (origin, unit dir) to the convex polygon, or a negative value
-// when the ray misses it; back tells which side the ray meets.
-double rayHit(const Vec3& origin, const Vec3& dir, const Points& polygon, bool& back) {
-    if (polygon.size() < 3) return -1.0;
-    const Plane plane = planeOf(polygon);
+// Distance along the ray (origin, unit dir) to the convex polygon in plane, or a
+// negative value when the ray misses it; back tells which side the ray meets.
+double rayHit(const Vec3& origin, const Vec3& dir, const Points& polygon, const Plane& plane,
+              bool& back) {
     const double along = dot(plane.normal, dir);
     if (std::abs(along) < 1e-9) return -1.0;
     const double t = -plane.distance(origin) / along;
@@ -54,21 +54,28 @@ bool insideSolid(const Vec3& p, const std::vector<const Face*>& faces) {
         {0.31, 0.83, 0.47},  {-0.62, 0.27, 0.74},  {0.58, -0.71, 0.39}, {-0.44, -0.52, -0.73},
         {0.87, 0.12, -0.48}, {-0.23, 0.91, -0.35}, {0.05, -0.36, 0.93}, {-0.95, -0.18, 0.25},
     };
-    int backFirst = 0, frontFirst = 0;
-    for (const Vec3& direction : kDirections) {
-        const Vec3 dir = normalized(direction);
-        double nearest = -1.0;
-        bool nearestBack = false;
-        for (const Face* face : faces) {
+    constexpr size_t kRays = std::size(kDirections);
+    Vec3 dirs[kRays];
+    for (size_t r = 0; r < kRays; ++r) dirs[r] = normalized(kDirections[r]);
+    // Per ray, the nearest face met so far (distance, negative for none) and its side.
+    double nearest[kRays];
+    bool nearestBack[kRays] = {};
+    std::fill(std::begin(nearest), std::end(nearest), -1.0);
+    for (const Face* face : faces) {
+        if (face->points.size() < 3) continue;
+        const Plane plane = planeOf(face->points);
+        for (size_t r = 0; r < kRays; ++r) {
             bool back = false;
-            const double t = rayHit(p, dir, face->points, back);
-            if (t > 0.0 && (nearest < 0.0 || t < nearest)) {
-                nearest = t;
-                nearestBack = back;
+            const double t = rayHit(p, dirs[r], face->points, plane, back);
+            if (t > 0.0 && (nearest[r] < 0.0 || t < nearest[r])) {
+                nearest[r] = t;
+                nearestBack[r] = back;
             }
         }
-        if (nearest > 0.0) ++(nearestBack ? backFirst : frontFirst);
     }
+    int backFirst = 0, frontFirst = 0;
+    for (size_t r = 0; r < kRays; ++r)
+        if (nearest[r] > 0.0) ++(nearestBack[r] ? backFirst : frontFirst);
     return backFirst > frontFirst;
 }
 

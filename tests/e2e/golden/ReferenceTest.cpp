@@ -26,8 +26,6 @@ struct Case {
     const char* level;  // a level of levels/, or nullptr for the demo
     const char* camera;
     bool meshes;  // keep test.msh and testa.msh
-    // An engine fault this view still shows; the view is skipped, naming it, until fixed.
-    const char* knownFault = nullptr;
 };
 
 // gtest prints parameters by name, not as bytes.
@@ -124,10 +122,7 @@ protected:
 
 class ReferenceViews : public ReferenceAgreement, public ::testing::WithParamInterface<Case> {};
 
-TEST_P(ReferenceViews, AgreesOnLitAndShadowedPixels) {
-    if (GetParam().knownFault) GTEST_SKIP() << "known engine fault: " << GetParam().knownFault;
-    expectAgreement(GetParam());
-}
+TEST_P(ReferenceViews, AgreesOnLitAndShadowedPixels) { expectAgreement(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(Views, ReferenceViews, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) {

@@ -51,8 +51,7 @@ protected:
     void SetUp() override {
         StateTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        fileSystem().clear();
-        ASSERT_TRUE(mountFolder(folder));
+        ASSERT_TRUE(mountOnly(folder));
         ASSERT_TRUE(mountShippedData());
         folder.write("grey.tga", solidTarga(2, 2, kGrey, kGrey, kGrey));
         folder.write("flat.tga", solidTarga(2, 2, 128, 128, 255));

@@ -28,8 +28,7 @@ protected:
     void SetUp() override {
         StateTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        fileSystem().clear();
-        ASSERT_TRUE(mountFolder(folder));
+        ASSERT_TRUE(mountOnly(folder));
         gDriver.dSetVPProfile("glsl");
         gDriver.dSetFPProfile("glsl");
         folder.write("red.tga", solidTarga(2, 2, 255, 0, 0));

@@ -96,8 +96,7 @@ protected:
     void SetUp() override {
         StateTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        fileSystem().clear();
-        ASSERT_TRUE(mountFolder(folder));
+        ASSERT_TRUE(mountOnly(folder));
         gDriver.dDisableDepth();
         gDriver.dDisableCull();
         gDriver.dDisableBlend();
