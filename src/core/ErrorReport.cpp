@@ -20,6 +20,25 @@ char g_fatalBuffer[kReportBufferSize];
 char g_warningBuffer[kReportBufferSize];
 char g_logBuffer[kReportBufferSize];
 
+ReportListener g_listener = nullptr;
+int g_quietDepth = 0;
+
+void appendToLog(const char* text) {
+    FILE* log = fopen("dump.dmp", "a");
+    if (!log) return;
+    fputs(text, log);
+    fclose(log);
+}
+
+// Hands a shown text to the listener and the log; true when no box should follow.
+bool passOn(const char* text) {
+    if (g_listener) {
+        appendToLog(text);
+        g_listener(text);
+    }
+    return g_quietDepth > 0;
+}
+
 // Formats into buffer at offset; false when the text does not fit completely.
 bool formatAt(char* buffer, int offset, const char* format, va_list args) {
     int room = kReportBufferSize - offset;
@@ -49,6 +68,7 @@ void FatalError(const char* format, ...) {
     bool fits = formatAt(g_fatalBuffer, header, format, args);
     va_end(args);
     if (!fits) return;
+    if (passOn(g_fatalBuffer)) return;
     platform::messageBox(g_fatalBuffer, "Fatal error", platform::kBoxIconError);
     platform::postMessage(nullptr, platform::kMsgClose, 0, 0);
 }
@@ -59,6 +79,7 @@ int WarningBox(const char* format, ...) {
     bool fits = formatAt(g_warningBuffer, 0, format, args);
     va_end(args);
     if (!fits) return 0;
+    if (passOn(g_warningBuffer)) return 1;
     return platform::messageBox(g_warningBuffer, "WarningBox", platform::kBoxOk);
 }
 
@@ -68,10 +89,23 @@ void DumpLog(const char* format, ...) {
     bool fits = formatAt(g_logBuffer, 0, format, args);
     va_end(args);
     if (!fits) return;
-    FILE* log = fopen("dump.dmp", "a");
-    if (!log) return;
-    fputs(g_logBuffer, log);
-    fclose(log);
+    appendToLog(g_logBuffer);
 }
+
+void SetReportListener(ReportListener listener) { g_listener = listener; }
+
+void RunTimeMessage(const char* format, ...) {
+    char text[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    bool fits = formatAt(text, 0, format, args);
+    va_end(args);
+    if (!fits) return;
+    appendToLog(text);
+    if (g_listener) g_listener(text);
+}
+
+QuietBoxes::QuietBoxes() { ++g_quietDepth; }
+QuietBoxes::~QuietBoxes() { --g_quietDepth; }
 
 }  // namespace arvel

@@ -12,4 +12,24 @@ void FatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int WarningBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void DumpLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Who else hears what the boxes say while the program runs (the console). With a
+// listener set, the texts of FatalError and WarningBox also go to it and to "dump.dmp".
+using ReportListener = void (*)(const char* text);
+void SetReportListener(ReportListener listener);
+// A problem the program recovers from while it runs (a reload that failed, a typed
+// command that cannot be done): written to "dump.dmp" and given to the listener, never
+// a box.
+void RunTimeMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// While one lives, FatalError and WarningBox show no box and post no close: their text
+// goes to the listener and "dump.dmp" only. For work started from the console, where a
+// modal box or a closing window would be the wrong answer to a typing mistake.
+class QuietBoxes {
+public:
+    QuietBoxes();
+    ~QuietBoxes();
+    QuietBoxes(const QuietBoxes&) = delete;
+    QuietBoxes& operator=(const QuietBoxes&) = delete;
+};
+
 }  // namespace arvel

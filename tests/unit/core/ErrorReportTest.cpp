@@ -109,5 +109,39 @@ TEST_F(DumpLogTest, TooLongTextWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "dump.dmp"));
 }
 
+// Once the program runs, boxes also reach the listener (the console) and the log;
+// inside a QuietBoxes scope they reach only those, and nothing closes the program.
+std::string g_heard;
+void hear(const char* text) { g_heard += text; }
+
+TEST_F(DumpLogTest, ListenerHearsBoxesAndRunTimeMessagesQuietScopeShowsNoBox) {
+    g_heard.clear();
+    SetReportListener(hear);
+    std::string shown = stderrOf([] { WarningBox("loud %d\n", 1); });
+    EXPECT_TRUE(contains(shown, "loud 1")) << shown;
+    std::string quiet = stderrOf([] {
+        QuietBoxes quietBoxes;
+        SetErrorLocation(7, "World\\OTM");
+        FatalError("bad level\n");
+        WarningBox("quiet %d\n", 2);
+    });
+    std::string afterwards = stderrOf([] { RunTimeMessage("reload failed\n"); });
+    SetReportListener(nullptr);
+    std::string unheard = stderrOf([] { RunTimeMessage("nobody listens\n"); });
+
+    EXPECT_EQ(quiet, "");
+    EXPECT_EQ(afterwards, "");
+    EXPECT_EQ(unheard, "");
+    EXPECT_EQ(drainPostedCloses(), 0);
+    EXPECT_TRUE(contains(g_heard, "loud 1\n")) << g_heard;
+    EXPECT_TRUE(contains(g_heard, fatalText("OTM", 7, "bad level\n"))) << g_heard;
+    EXPECT_TRUE(contains(g_heard, "quiet 2\nreload failed\n")) << g_heard;
+    EXPECT_FALSE(contains(g_heard, "nobody")) << g_heard;
+    const std::string log = dir.read("dump.dmp");
+    EXPECT_TRUE(contains(log, "loud 1\n") && contains(log, "bad level\n") &&
+                contains(log, "reload failed\nnobody listens\n"))
+        << log;
+}
+
 }  // namespace
 }  // namespace arvel
