@@ -31,6 +31,8 @@ public:
     double number = 0.0;
     bool flag = false;
     char* text = nullptr;  // malloc'd
+    // One line for the console's listings; static text, not owned.
+    const char* description = "";
 };
 
 }  // namespace arvel

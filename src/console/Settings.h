@@ -62,9 +62,12 @@ struct Settings {
     // texture becomes "white.tga", the others a flat normal map), so that pictures
     // show only lighting and shadows.
     ConsoleVariable dbgFlatWhite{"dbg_flat_white", false};
+    // true: changed files are looked for about twice a second and reloaded.
+    ConsoleVariable dbgReload{"dbg_reload", true};
 };
 
-// Registers every member of settings with console, in declaration order.
+// Registers every member of settings with console, in declaration order, and gives each
+// its description.
 void registerSettings(Console& console, Settings& settings);
 
 // The process-wide settings.

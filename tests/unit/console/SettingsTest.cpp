@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "console/Console.h"
@@ -60,9 +61,10 @@ const Expected kTable[] = {
     {"dbg_print_camera", "false", false},
     {"dbg_walk_all", "false", false},
     {"dbg_flat_white", "false", false},
+    {"dbg_reload", "true", false},
 };
 
-TEST(Settings, RegisteredInTableOrderWithExactDefaultsAndLocks) {
+TEST(Settings, RegisteredInTableOrderWithExactDefaultsLocksAndADescription) {
     Console console;
     Settings settings;
     registerSettings(console, settings);
@@ -72,6 +74,8 @@ TEST(Settings, RegisteredInTableOrderWithExactDefaultsAndLocks) {
         EXPECT_STREQ(listed[i]->name, kTable[i].name) << i;
         EXPECT_STREQ(listed[i]->text, kTable[i].text) << kTable[i].name;
         EXPECT_EQ(listed[i]->locked, kTable[i].locked) << kTable[i].name;
+        ASSERT_NE(listed[i]->description, nullptr) << kTable[i].name;
+        EXPECT_GT(strlen(listed[i]->description), 10u) << kTable[i].name;
     }
 }
 
