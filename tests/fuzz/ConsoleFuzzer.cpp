@@ -1,6 +1,6 @@
 // Console statements, as one line of text, against every setting of the engine; the
-// first byte chooses whether the console's lock is on. Afterwards every variable must
-// still hold a text and a number that agrees with it.
+// first byte chooses whether the console's lock is on and whether the line is typed.
+// Afterwards every variable must still hold a text and a number that agrees with it.
 #include <string>
 
 #include "FuzzSupport.h"
@@ -21,7 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     registerSettings(console, values);
     console.setLock((data[0] & 1) != 0);
     const std::string line(fuzz::bytesOf(data + 1, size - 1));
-    console.executeLine(line.c_str());
+    if (data[0] & 2)
+        console.executeTyped(line.c_str());
+    else
+        console.executeLine(line.c_str());
+    FUZZ_CHECK(console.output().lines().size() <= ConsoleOutput::kMaxLines);
     for (const ConsoleVariable* variable : console.variables()) fuzz::checkVariable(*variable);
     // Locked settings keep their defaults while the lock is on.
     Settings defaults;

@@ -101,6 +101,8 @@ void scriptSeeds(const fs::path& data) {
     seed("Console", "set", std::string("\x01") + "gfx_boxmerge 1e12");
     seed("Console", "show", std::string("\x00", 1) + "gfx_driver");
     seed("Console", "locked", std::string("\x01") + "exp_root_dir = \"C:\\\\x\" ; c_size 2");
+    seed("Console", "typed",
+         std::string("\x03") + "cvarlist gfx_ ; scr_width; exec a.cfg ; bogus 1");
 }
 
 OtmMap litRooms(int rooms, bool zigzag) {
