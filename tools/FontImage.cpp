@@ -1,7 +1,11 @@
 #include "FontImage.h"
 
+#include <strings.h>
+
 #include <cstring>
 #include <stdexcept>
+
+#include "FpfWriter.h"
 
 namespace arvel::content {
 
@@ -160,6 +164,12 @@ Image makeFontImage(int cellSize) {
         }
     }
     return image;
+}
+
+bool saveFontImage(const std::filesystem::path& path, int cellSize) {
+    const Image image = makeFontImage(cellSize);
+    if (strcasecmp(path.extension().string().c_str(), ".fpf") == 0) return saveFpf(path, {image});
+    return saveTga(path, image);
 }
 
 }  // namespace arvel::content

@@ -193,12 +193,12 @@ void listLights(const LevelSource& level, const std::vector<int>& homes, Compile
 
 }  // namespace
 
-int sectorOfPoint(const LevelSource& level, const Vec3& p) {
+int sectorOfPoint(const LevelSource& level, const Vec3& p, double slack) {
     for (size_t s = 0; s < level.sectors.size(); ++s) {
         for (const SourceBrush& brush : level.sectors[s].brushes) {
             if (brush.kind != BrushKind::kRoom) continue;
             Box box{brush.min, brush.max};
-            if (box.contains(p, -kEpsilon)) return static_cast<int>(s);
+            if (box.contains(p, slack)) return static_cast<int>(s);
         }
     }
     return -1;
@@ -245,6 +245,15 @@ CompiledLevel compileLevel(const LevelSource& level) {
             throw level.error(light.path + "/position", "lies in no room of any sector");
         out.map.lights.push_back(lightRecord(light));
     }
+    // The game finds their sectors from these points; a point outside every room
+    // would leave a mesh unplaced or the camera seeing nothing. A mesh's origin
+    // usually stands on a floor.
+    for (const SourceMesh& mesh : level.meshes) {
+        if (sectorOfPoint(level, mesh.position, kEpsilon) < 0)
+            throw level.error(mesh.path + "/position", "the mesh lies in no sector");
+    }
+    if (level.camera && sectorOfPoint(level, level.camera->position) < 0)
+        throw level.error(level.camera->path + "/position", "the camera lies in no sector");
     addSectorsAndPieces(level, homes, out);
     listLights(level, homes, out);
     return out;

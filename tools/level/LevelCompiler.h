@@ -23,11 +23,12 @@ struct CompiledLevel {
 };
 
 // Throws LevelError for sources that describe no valid level: a portal on no wall of
-// its sectors, a light in no sector, a model that cannot be read.
+// its sectors, a light, mesh or camera start in no sector, a model that cannot be read.
 CompiledLevel compileLevel(const LevelSource& level);
 
-// The index of the sector whose rooms hold p, or -1.
-int sectorOfPoint(const LevelSource& level, const Vec3& p);
+// The index of the first sector with a room holding p, or -1. slack widens the rooms
+// (or narrows them, below 0: lights must lie inside, meshes may stand on a floor).
+int sectorOfPoint(const LevelSource& level, const Vec3& p, double slack = -kEpsilon);
 
 // Sectors a light reaches through portals nearer than its radius, from its own.
 std::vector<int> sectorsInReach(const CompiledLevel& compiled, int home, const Vec3& light,

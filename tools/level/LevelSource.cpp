@@ -34,11 +34,13 @@ public:
 
     void read(const json& root) {
         if (!root.is_object()) throw level_.error("", "expected an object");
-        allowOnly(root, "", {"materials", "sectors", "portals", "lights"});
+        allowOnly(root, "", {"materials", "sectors", "portals", "lights", "meshes", "camera"});
         readMaterials(member(root, "", "materials"), "/materials");
         readSectors(member(root, "", "sectors"), "/sectors");
         if (root.contains("portals")) readPortals(root["portals"], "/portals");
         if (root.contains("lights")) readLights(root["lights"], "/lights");
+        if (root.contains("meshes")) readMeshes(root["meshes"], "/meshes");
+        if (root.contains("camera")) readCamera(root["camera"], "/camera");
     }
 
 private:
@@ -329,6 +331,50 @@ private:
                 light.parameter = number(l["parameter"], at + "/parameter");
             level_.lights.push_back(light);
         }
+    }
+
+    // The name goes unquoted into a console statement: a blank would end it, a quote,
+    // '#', ';' or '=' would change what the console reads.
+    std::string statementWord(const json& value, const std::string& path) const {
+        const std::string word = text(value, path);
+        if (word.empty()) fail(path, "must not be empty");
+        for (const char c : word) {
+            if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F || c == '"' || c == '#' ||
+                c == ';' || c == '=') {
+                fail(path, "must not hold blanks, control characters, quotes, '#', ';' or '='");
+            }
+        }
+        return word;
+    }
+
+    void readMeshes(const json& value, const std::string& path) {
+        list(value, path);
+        for (size_t i = 0; i < value.size(); ++i) {
+            const std::string at = path + "/" + std::to_string(i);
+            const json& m = value[i];
+            if (!m.is_object()) fail(at, "expected an object");
+            allowOnly(m, at, {"file", "position", "yaw", "animation"});
+            SourceMesh mesh;
+            mesh.path = at;
+            mesh.file = statementWord(member(m, at, "file"), at + "/file");
+            mesh.position = vec3(member(m, at, "position"), at + "/position");
+            if (m.contains("yaw")) mesh.yaw = number(m["yaw"], at + "/yaw");
+            if (m.contains("animation"))
+                mesh.animation = integer(m["animation"], at + "/animation", 0, 65535);
+            level_.meshes.push_back(mesh);
+        }
+    }
+
+    void readCamera(const json& c, const std::string& at) {
+        if (!c.is_object()) fail(at, "expected an object");
+        allowOnly(c, at, {"position", "pitch", "yaw", "roll"});
+        SourceCamera camera;
+        camera.path = at;
+        camera.position = vec3(member(c, at, "position"), at + "/position");
+        if (c.contains("pitch")) camera.pitch = number(c["pitch"], at + "/pitch");
+        if (c.contains("yaw")) camera.yaw = number(c["yaw"], at + "/yaw");
+        if (c.contains("roll")) camera.roll = number(c["roll"], at + "/roll");
+        level_.camera = camera;
     }
 
     LevelSource& level_;

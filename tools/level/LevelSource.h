@@ -14,6 +14,9 @@
 //                room wall of each sector; the portal faces into the first sector
 //   "lights":    [{"position", "inner", "outer", "colour", "static", "name", "switch",
 //                 "parameter"}]
+//   "meshes":    [{"file" (an animated .msh in the game's data), "position", "yaw",
+//                 "animation"}], placed by the game when it loads the map
+//   "camera":    {"position", "pitch", "yaw", "roll"}, where the game's camera starts
 #pragma once
 
 #include <cstdint>
@@ -109,6 +112,24 @@ struct SourceLight {
     std::string path;
 };
 
+// An animated mesh the game places when it has loaded the map: a "spawn" statement.
+struct SourceMesh {
+    std::string file;  // looked up by the game in its data, not beside the source
+    Vec3 position;
+    double yaw = 0.0;  // degrees about +y
+    int animation = 0;
+    std::string path;
+};
+
+// The camera's start place and angles in degrees: a "camera" statement.
+struct SourceCamera {
+    Vec3 position;
+    double pitch = 0.0;
+    double yaw = 0.0;
+    double roll = 0.0;
+    std::string path;
+};
+
 struct LevelSource {
     std::string file;  // for messages
     std::string text;  // the JSON, to find the line of a path
@@ -116,6 +137,8 @@ struct LevelSource {
     std::vector<SourceSector> sectors;
     std::vector<SourcePortal> portals;
     std::vector<SourceLight> lights;
+    std::vector<SourceMesh> meshes;
+    std::optional<SourceCamera> camera;
 
     // The error for a value at path (a JSON pointer such as "/sectors/0/name").
     LevelError error(const std::string& path, const std::string& what) const;

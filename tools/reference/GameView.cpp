@@ -1,5 +1,7 @@
 #include "reference/GameView.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -7,10 +9,68 @@
 #include <fstream>
 
 #include "console/Console.h"
+#include "console/Parser.h"
 #include "console/Settings.h"
+#include "core/Exception.h"
 #include "core/Random.h"
 
 namespace arvel::reference {
+
+namespace {
+
+// A number follows when the next word starts like one ('-' or a digit).
+bool numberFollows(Parser& parser) {
+    if (parser.atEnd()) return false;
+    const char c = parser.peek()[0];
+    return c == '-' || (c >= '0' && c <= '9');
+}
+
+Vec3 readPoint(Parser& parser) {
+    Vec3 p;
+    p.x = parser.readFloat();
+    p.y = parser.readFloat();
+    p.z = parser.readFloat();
+    return p;
+}
+
+}  // namespace
+
+std::optional<StartScript> readStartScript(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return std::nullopt;
+    StartScript script;
+    Parser parser(65536);
+    const char* const separators[] = {"=", ";"};
+    parser.setSeparators(2, separators);
+    std::string line;
+    // Line by line, as the console runs a file; a faulty statement ends its line.
+    while (std::getline(file, line)) {
+        parser.setText(line.c_str());
+        try {
+            while (!parser.atEnd()) {
+                const std::string word = parser.next();
+                if (strcasecmp(word.c_str(), "spawn") == 0) {
+                    Spawn spawn;
+                    spawn.file = parser.next();
+                    spawn.position = readPoint(parser);
+                    if (numberFollows(parser)) spawn.yaw = parser.readFloat();
+                    if (numberFollows(parser)) spawn.animation = parser.readInt();
+                    script.spawns.push_back(spawn);
+                } else if (strcasecmp(word.c_str(), "camera") == 0) {
+                    CameraPlace camera;
+                    camera.position = readPoint(parser);
+                    camera.pitch = parser.readFloat();
+                    camera.yaw = parser.readFloat();
+                    camera.roll = parser.readFloat();
+                    script.camera = camera;
+                }
+            }
+        } catch (Exception* error) {
+            delete error;
+        }
+    }
+    return script;
+}
 
 GameView readGameView(const std::filesystem::path& dataDirectory) {
     Console console;
@@ -40,6 +100,8 @@ GameView readGameView(const std::filesystem::path& dataDirectory) {
 
     view.camera.position = {-50.44, 40.717, -36.719};
     view.camera.yaw = -135.0;
+    if (const auto script = readStartScript(dataDirectory / "test.cfg"); script && script->camera)
+        view.camera = *script->camera;
     const char* text = settings.dbgCamera.text;
     float v[6];
     if (text &&
@@ -72,12 +134,25 @@ Scene loadGameScene(const std::filesystem::path& dataDirectory, const GameView& 
         light.colour[1] = v * 0.6313;
         light.colour[2] = 0.0;
     }
+    int object = 1;
+    if (const auto script = readStartScript(dataDirectory / "test.cfg")) {
+        // The game finds each mesh's sector from its place; arvel-level has checked
+        // that one holds it.
+        for (const Spawn& spawn : script->spawns) {
+            const std::filesystem::path path = dataDirectory / spawn.file;
+            if (std::filesystem::exists(path)) {
+                addPosedMesh(path, spawn.position, view.timeSeconds, object, scene, spawn.yaw,
+                             spawn.animation);
+            }
+            ++object;
+        }
+        return scene;
+    }
     const struct {
         const char* file;
         Vec3 position;
         int sector;
     } meshes[] = {{"test.msh", {-72.5, 32.1, -17.5}, 1}, {"testa.msh", {-203.5, -112.0, -90.0}, 4}};
-    int object = 1;
     for (const auto& mesh : meshes) {
         const std::filesystem::path path = dataDirectory / mesh.file;
         if (mesh.sector < scene.sectorCount && std::filesystem::exists(path))

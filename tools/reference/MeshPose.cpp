@@ -3,6 +3,7 @@
 // roots, positions skinned by bone matrix times inverse bind matrix.
 #include <cmath>
 #include <functional>
+#include <numbers>
 
 #include "MshReader.h"
 #include "reference/Scene.h"
@@ -90,11 +91,12 @@ Mat4 bindMatrix(const content::MshBone& bone) {
     return m;
 }
 
-// Each bone's local matrix at time t of the first animation; identity without one.
-std::vector<Mat4> localPose(const content::MshFile& mesh, double t) {
+// Each bone's local matrix at time t of the animation of that index; identity without
+// one.
+std::vector<Mat4> localPose(const content::MshFile& mesh, double t, int index) {
     std::vector<Mat4> local(mesh.bones.size());
-    if (mesh.animations.empty()) return local;
-    const content::MshAnimation& animation = mesh.animations.front();
+    if (index < 0 || static_cast<size_t>(index) >= mesh.animations.size()) return local;
+    const content::MshAnimation& animation = mesh.animations[static_cast<size_t>(index)];
     const int n = animation.frameCount;
     if (n <= 0) return local;
     const double lengthSeconds = n * 0.1;
@@ -119,7 +121,7 @@ std::vector<Mat4> localPose(const content::MshFile& mesh, double t) {
 }  // namespace
 
 void addPosedMesh(const std::filesystem::path& path, const Vec3& position, double timeSeconds,
-                  int object, Scene& scene) {
+                  int object, Scene& scene, double yaw, int animation) {
     content::MshFile mesh;
     try {
         mesh = content::loadMsh(path);
@@ -127,7 +129,7 @@ void addPosedMesh(const std::filesystem::path& path, const Vec3& position, doubl
         throw SceneError(path.string() + ": " + e.what());
     }
     const size_t bones = mesh.bones.size();
-    const std::vector<Mat4> local = localPose(mesh, timeSeconds);
+    const std::vector<Mat4> local = localPose(mesh, timeSeconds, animation);
 
     // Model space: parent times local, from every root down (a bone nobody names).
     std::vector<int> parent(bones, -1);
@@ -149,7 +151,11 @@ void addPosedMesh(const std::filesystem::path& path, const Vec3& position, doubl
     for (size_t b = 0; b < bones; ++b)
         if (parent[b] < 0) chain(b, nullptr, 0);
 
-    const Mat4 world = Mat4::translation(position);
+    Mat4 world = Mat4::translation(position);
+    const double a = yaw * std::numbers::pi / 180.0;
+    world.at(0, 0) = world.at(2, 2) = std::cos(a);
+    world.at(0, 2) = std::sin(a);
+    world.at(2, 0) = -std::sin(a);
     std::vector<Mat4> skin(bones);
     for (size_t b = 0; b < bones; ++b)
         skin[b] = model[b] * inverseAffine(bindMatrix(mesh.bones[b]));

@@ -44,10 +44,11 @@ public:
 void loadOtm(const std::filesystem::path& path, Scene& scene);
 void parseOtm(const std::string& bytes, Scene& scene);
 
-// Appends a ".msh" mesh posed by its first animation at timeSeconds (the bind pose of
-// identity bones when it has none), skinned and moved to position, as object number
-// object. Throws SceneError for a file the mesh reader refuses.
+// Appends a ".msh" mesh posed by its animation of that index at timeSeconds (the bind
+// pose of identity bones when it has none), skinned, turned yaw degrees about +y (+z
+// towards +x, as the level compiler turns props) and moved to position, as object
+// number object. Throws SceneError for a file the mesh reader refuses.
 void addPosedMesh(const std::filesystem::path& path, const Vec3& position, double timeSeconds,
-                  int object, Scene& scene);
+                  int object, Scene& scene, double yaw = 0.0, int animation = 0);
 
 }  // namespace arvel::reference

@@ -178,5 +178,23 @@ TEST_F(ImageWriterTest, FontImageLoadsAsAnRgbaTexture) {
     EXPECT_EQ(t->width(), 128);
 }
 
+// The console's SysFont.fpf: the extension chooses the format, and the engine reads the
+// same glyphs the right way up from either file.
+TEST_F(ImageWriterTest, FontSavedByExtensionLoadsTheSameAsFpfOrTarga) {
+    ASSERT_TRUE(saveFontImage(folder.path() / "SysFont.FPF", 16));
+    ASSERT_TRUE(saveFontImage(folder.path() / "font16.tga", 16));
+    Texture fpf("SysFont.FPF", false, false, false), tga("font16.tga", false, false, false);
+    fpf.stream();
+    tga.stream();
+    ASSERT_TRUE(fpf.loaded());
+    ASSERT_TRUE(tga.loaded());
+    EXPECT_EQ(fpf.width(), 256);
+    EXPECT_EQ(fpf.height(), 256);
+    EXPECT_EQ(fpf.pixelFormat(), Texture::kFormatRgba);
+    EXPECT_FALSE(fpf.cubeMap());
+    EXPECT_EQ(fpf.image(0), bottomFirst(makeFontImage(16)));
+    EXPECT_EQ(tga.image(0), fpf.image(0));
+}
+
 }  // namespace
 }  // namespace arvel::content

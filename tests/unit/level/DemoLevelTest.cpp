@@ -176,6 +176,27 @@ TEST_F(DemoLevelTest, pointsInEachRoomBelongToTheirSector) {
     }
 }
 
+// The game finds the sectors of the meshes and the camera from the points of test.cfg;
+// the pictures of the demo expect the meshes in the hall and the crypt.
+TEST_F(DemoLevelTest, theStartScriptsPointsLieInTheSectorsTheDemoExpects) {
+    const level::LevelSource& source = demoSource();
+    ASSERT_EQ(source.meshes.size(), 2u);
+    ASSERT_TRUE(source.camera);
+    const struct {
+        level::Vec3 point;
+        int sector;
+    } places[] = {{source.meshes[0].position, 1},
+                  {source.meshes[1].position, 4},
+                  {source.camera->position, 1}};
+    for (const auto& place : places) {
+        const Vector4 p{static_cast<float>(place.point.x), static_cast<float>(place.point.y),
+                        static_cast<float>(place.point.z), 0.0f};
+        const Sector* sector = map->findSector(p);
+        ASSERT_NE(sector, nullptr) << p.x << ", " << p.y << ", " << p.z;
+        EXPECT_EQ(sector->index, place.sector) << p.x << ", " << p.y << ", " << p.z;
+    }
+}
+
 // (Points inside solids standing on a floor are not asked about: the downward ray meets
 // the solid's bottom and the floor at the same distance.)
 TEST_F(DemoLevelTest, pointsOutsideEveryRoomBelongToNoSector) {

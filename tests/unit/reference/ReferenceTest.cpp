@@ -10,6 +10,7 @@
 #include "reference/GameView.h"
 #include "reference/RayTracer.h"
 #include "reference/Scene.h"
+#include "support/TempDir.h"
 
 namespace arvel::reference {
 namespace {
@@ -171,6 +172,36 @@ TEST(ReferenceScene, RefusesEveryCutOfAMapWithoutCrashing) {
 
 // game draws each frame one value for every light from index 8 on, in order, from the
 // sequence an unseeded 15-bit generator gives everywhere: 41, 18467, 6334, 26500, ...
+// The meshes and camera of a map's NAME.cfg, read as the console reads statements:
+// optional numbers left out, comments and other statements skipped, a faulty
+// statement ending only its own line.
+TEST(ReferenceStartScript, ReadsSpawnAndCameraStatementsAsTheConsoleDoes) {
+    test::TempDir folder;
+    EXPECT_FALSE(readStartScript(folder.path() / "test.cfg"));
+    folder.write("test.cfg",
+                 "# Written by arvel-level\n"
+                 "spawn a.msh -1.5 2 3\n"
+                 "c_size 0.5; spawn b.msh 4 5 6 -90 2 # turned\n"
+                 "spawn c.msh 1 x 1\n"
+                 "camera 7 8 9 10 -135 0\n");
+    const auto script = readStartScript(folder.path() / "test.cfg");
+    ASSERT_TRUE(script);
+    ASSERT_EQ(script->spawns.size(), 2u);
+    EXPECT_EQ(script->spawns[0].file, "a.msh");
+    EXPECT_EQ(script->spawns[0].position.x, -1.5);
+    EXPECT_EQ(script->spawns[0].position.z, 3.0);
+    EXPECT_EQ(script->spawns[0].yaw, 0.0);
+    EXPECT_EQ(script->spawns[0].animation, 0);
+    EXPECT_EQ(script->spawns[1].file, "b.msh");
+    EXPECT_EQ(script->spawns[1].position.y, 5.0);
+    EXPECT_EQ(script->spawns[1].yaw, -90.0);
+    EXPECT_EQ(script->spawns[1].animation, 2);
+    ASSERT_TRUE(script->camera);
+    EXPECT_EQ(script->camera->position.z, 9.0);
+    EXPECT_EQ(script->camera->pitch, 10.0);
+    EXPECT_EQ(script->camera->yaw, -135.0);
+}
+
 TEST(ReferenceFlicker, FlameColoursFollowGamesDrawsOnEveryPlatform) {
     auto red = [](int draw) { return 0.75 + 0.25 * draw / 32768.0; };
     EXPECT_DOUBLE_EQ(flickerValue(1, 8, 9), red(41));
