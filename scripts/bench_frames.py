@@ -36,6 +36,8 @@ CULLING = {
     "gfx_hw_occlusion_culling off": {"gfx_hw_occlusion_culling": "false"},
     "portal walk off (dbg_walk_all)": {"dbg_walk_all": "true"},
 }
+# The console's automatic check for changed files, compared with the frame without it.
+RELOAD_CHECK_OFF = {"dbg_reload": "false"}
 CHAIN_ROOMS = [10, 100, 1000, 10000]
 FRAME_MS = 20
 
@@ -223,6 +225,7 @@ def frame_measurements(bench, args, table):
     cpu = {}         # (view, size) -> [processor ms per round]
     culling = {}     # (view, name) -> [(wall, processor) normal / switched off, per round]
     overhead = {}    # view -> [(game wall / replay wall, game cpu / replay cpu) per round]
+    reload = {}      # view -> [(wall, processor) check on / check off, per round]
     traces = {}
     if not args.no_apitrace:
         for view, camera in VIEWPOINTS.items():
@@ -245,6 +248,8 @@ def frame_measurements(bench, args, table):
                 for name, extra in CULLING.items():
                     off, off_proc = bench.frame_time(size, camera, args.frames, extra)
                     culling.setdefault((view, name), []).append((wall / off, proc / off_proc))
+                off, off_proc = bench.frame_time(size, camera, args.frames, RELOAD_CHECK_OFF)
+                reload.setdefault(view, []).append((wall / off, proc / off_proc))
 
     table.section(f"Frames of the demo on llvmpipe under Xvfb (median of {bench.runs} runs, "
                   f"{args.frames} frames each, dbg_frame_ms {FRAME_MS})")
@@ -264,6 +269,12 @@ def frame_measurements(bench, args, table):
                   "processor time a frame)")
     for (view, name), ratios in culling.items():
         table.add(f"{name}, {view}", f"{median([w for w, _ in ratios]):.3f}",
+                  f"processor {median([c for _, c in ratios]):.3f}")
+
+    table.section("The check for changed files (dbg_reload, twice a second): frame time with "
+                  "it on / off (640x480); 1.00 within the noise is the goal")
+    for view, ratios in reload.items():
+        table.add(f"reload check, {view}", f"{median([w for w, _ in ratios]):.3f}",
                   f"processor {median([c for _, c in ratios]):.3f}")
 
     return {key: median(times) for key, times in fps.items()}

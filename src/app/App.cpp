@@ -1,4 +1,7 @@
 #include "app/App.h"
+#include "app/Game.h"
+#include "app/GameConsole.h"
+#include "app/Level.h"
 #include "app/Screenshot.h"
 
 #include <algorithm>
@@ -38,23 +41,7 @@ namespace arvel {
 
 namespace {
 
-// Process-wide state of the program, created by start-up and released by shutdown.
-struct Game {
-    platform::Window* window = nullptr;
-    Console* console = nullptr;
-    World* world = nullptr;
-    Map* map = nullptr;  // the level, owned by the world
-    Camera* camera = nullptr;
-    bool active = false;
-    float fps = 0.0f;
-    uint32_t frameCount = 0;
-    // Loop locals.
-    float lastFpsTime = 0.0f;
-    int prevTris = 0;
-    bool quitRequested = false;
-};
-
-Game game;
+Game gameState;
 
 void onTerminate() {
     SetErrorLocation(58, "Main");
@@ -63,6 +50,9 @@ void onTerminate() {
 }
 
 void shutdown() {
+    Game& game = arvel::game();
+    destroyConsoleView();
+    SetReportListener(nullptr);
     if (game.camera && settings().dbgPrintCamera.flag) {
         Vector4 p = game.camera->position();
         EulerAngles a = game.camera->orientation();
@@ -82,6 +72,7 @@ void shutdown() {
 }
 
 void activate(bool on) {
+    Game& game = arvel::game();
     Settings& s = settings();
     if (!on) {
         game.active = false;
@@ -117,8 +108,12 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
             platform::postQuitMessage(0);
             return 0;
         case platform::kMsgKeyDown:
+            if (consoleKey(static_cast<int>(wParam))) return 0;
             if (wParam == platform::kVkEscape)
                 platform::postMessage(window, platform::kMsgClose, 0, 0);
+            return 0;
+        case platform::kMsgChar:
+            consoleCharacter(static_cast<unsigned>(wParam));
             return 0;
         default:
             return platform::defWindowProc(window, message, wParam, lParam);
@@ -146,8 +141,13 @@ void mountFileSystem() {
 }
 
 void createConsole() {
+    Game& game = arvel::game();
     game.console = new Console();
     registerSettings(*game.console, settings());
+    registerLevelCommands(*game.console);
+    registerGameCommands(*game.console);
+    // From here on what the boxes say is also in the console's scroll-back.
+    listenToReports();
     game.console->setLock(false);
     game.console->executeFile("autoexec.cfg");
     game.console->setLock(true);
@@ -167,8 +167,16 @@ void tick() {
 // Mouse look and movement, per frame: one count turns one degree; the right button
 // moves one unit along the heading, the left and middle buttons up and down.
 void steer() {
+    Game& game = arvel::game();
     WindowsMouse& m = mouse();
     m.poll();
+    // While the console is open, keys and mouse are its own: the camera stands still
+    // and the toggles wait.
+    if (consoleOpen()) {
+        consoleWheel(m.dz());
+        keyboard().poll();
+        return;
+    }
     if (game.camera) {
         Camera& camera = *game.camera;
         EulerAngles a = camera.orientation();
@@ -202,48 +210,10 @@ void steer() {
         if (k.pressed(toggle.key)) toggle.variable->flag = !toggle.variable->flag;
 }
 
-// An animated mesh placed in a sector of the level. A level without that sector or a
-// mesh without animations leaves it unplaced or still, noted in the log.
-void placeMesh(const char* file, float x, float y, float z, int sectorIndex) {
-    MeshInstance* instance = game.world->loadDynamicMesh(file);
-    instance->setPosition(x, y, z, 0);
-    if (game.map && sectorIndex < game.map->sectorCount()) {
-        game.map->sector(sectorIndex).addInstance(*instance);
-    } else {
-        DumpLog("%s: the level has no sector %d; the mesh is not placed\n", file, sectorIndex);
-    }
-    if (instance->mesh().animationCount() > 0)
-        instance->setAnimation(0);
-    else
-        DumpLog("%s: no animation to play\n", file);
-}
-
-// The test scene: the level and the two animated meshes.
-void loadScene() {
-    game.map = game.world->loadMap("test.otm");
-    placeMesh("test.msh", -72.5f, 32.1f, -17.5f, 1);
-    placeMesh("testa.msh", -203.5f, -112.0f, -90.0f, 4);
-}
-
-// The demo's start place, or the one dbg_camera gives ("x y z pitch yaw roll").
-void placeCamera(Camera& camera) {
-    float x = -50.44f, y = 40.717f, z = -36.719f, pitch = 0, yaw = -135.0f, roll = 0;
-    const char* text = settings().dbgCamera.text;
-    if (text && *text) {
-        float v[6];
-        if (std::sscanf(text, "%f %f %f %f %f %f", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]) == 6) {
-            x = v[0], y = v[1], z = v[2], pitch = v[3], yaw = v[4], roll = v[5];
-        } else {
-            WarningBox("dbg_camera wants \"x y z pitch yaw roll\", got \"%s\"\n", text);
-        }
-    }
-    camera.setPosition(x, y, z, 0);
-    camera.setOrientation(pitch, yaw, roll, 0);
-}
-
 // F12 writes a numbered screenshot; dbg_screenshot_frame names one frame (counted from
 // 1) to write to dbg_screenshot. Read before the swap, while the frame is the back buffer.
 void captureScreenshots() {
+    Game& game = arvel::game();
     Settings& s = settings();
     const int width = s.scrWidth.integer();
     const int height = s.scrHeight.integer();
@@ -262,6 +232,7 @@ int truncatedRate(float value) {
 
 // The statistics line in the top left corner.
 void drawOverlay(const Font& font, int tris) {
+    Game& game = arvel::game();
     const int visibleLights = visibleLightCount();
     font.begin2D();
     font.print(-1.0f, 1.0f, "FPS: %3.2f Triangles/Sec: %8d\nTriangles: %8d Visible lights: %2d\n",
@@ -274,6 +245,7 @@ void drawOverlay(const Font& font, int tris) {
 // The engine's own generator, not rand(): the flames take the same colours on every
 // platform, so a replayed frame looks the same on Linux and Windows.
 void flickerLights() {
+    Game& game = arvel::game();
     if (!game.map) return;
     static Random flames;
     for (int i = 8; i < game.map->lightCount(); ++i) {
@@ -287,6 +259,7 @@ void flickerLights() {
 }
 
 void renderFrame(const Font* font) {
+    Game& game = arvel::game();
     tick();
     const float now = frameClock().timeSeconds;
     if (game.frameCount % 10 == 0) {
@@ -314,6 +287,10 @@ void renderFrame(const Font* font) {
     const int tris = gDriver.dNumRenderedTris() - game.prevTris;
     if (font) drawOverlay(*font, tris);
 
+    const int width = settings().scrWidth.integer();
+    const int height = settings().scrHeight.integer();
+    takeRequestedScreenshot(width, height);
+    drawConsole(font, width, height);
     captureScreenshots();
 
     game.prevTris = gDriver.dNumRenderedTris();
@@ -325,6 +302,7 @@ void renderFrame(const Font* font) {
         game.quitRequested = true;
         platform::postMessage(game.window, platform::kMsgClose, 0, 0);
     }
+    reloadOnSchedule();
 }
 
 int runLoop(const Font* font) {
@@ -336,7 +314,7 @@ int runLoop(const Font* font) {
             platform::dispatchMessage(&message);
             continue;
         }
-        if (!game.active) {
+        if (!game().active) {
             // Nothing to draw: give the processor back instead of spinning.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
@@ -348,7 +326,10 @@ int runLoop(const Font* font) {
 
 }  // namespace
 
+Game& game() { return gameState; }
+
 int runGame(int, char**) {
+    Game& game = arvel::game();
     std::set_terminate(onTerminate);
     if (!platform::registerClass("Arvel", windowProcedure)) {
         SetErrorLocation(90, "Main");
@@ -411,7 +392,7 @@ int runGame(int, char**) {
     // A deterministic clock starts from zero so that every run sees the same times.
     frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
     try {
-        loadScene();
+        loadStartLevel();
     } catch (Exception* e) {
         SetErrorLocation(266, "Main");
         FatalError("%s\n", e->what());
@@ -423,6 +404,7 @@ int runGame(int, char**) {
     game.frameCount = 0;
     placeCamera(*game.camera);
 
+    game.running = true;
     const int status = runLoop(font.get());
     font.reset();
     return status;

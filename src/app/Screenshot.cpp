@@ -51,11 +51,13 @@ bool writeScreenshot(const char* path, int width, int height) {
     return true;
 }
 
-bool writeNumberedScreenshot(int width, int height) {
+bool writeNumberedScreenshot(int width, int height, std::string* written) {
     char name[32];
     for (int n = 0; n < 10000; ++n) {
         std::snprintf(name, sizeof name, "screenshot%04d.png", n);
-        if (!std::filesystem::exists(name)) return writeScreenshot(name, width, height);
+        if (std::filesystem::exists(name)) continue;
+        if (written) *written = name;
+        return writeScreenshot(name, width, height);
     }
     WarningBox("Screenshot failed: screenshot0000.png to screenshot9999.png all exist\n");
     return false;

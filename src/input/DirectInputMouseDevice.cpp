@@ -89,7 +89,11 @@ MouseDevice::Result DirectInputMouseDevice::next(platform::MouseEvent& event) {
             event.button = static_cast<int>(offset - DIMOFS_BUTTON0);
             return kEvent;
         }
-        // The wheel and the fourth button move nothing in the game: read on.
+        if (offset == DIMOFS_Z) {
+            event = {platform::MouseEvent::kWheel, value};
+            return kEvent;
+        }
+        // The fourth button moves nothing in the game: read on.
     }
 }
 

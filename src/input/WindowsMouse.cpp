@@ -53,6 +53,9 @@ void WindowsMouse::poll() {
             case platform::MouseEvent::kMotionY:
                 dy_ += event.value;
                 break;
+            case platform::MouseEvent::kWheel:
+                dz_ += event.value;
+                break;
             case platform::MouseEvent::kButton:
                 if (event.button >= 0 && event.button <= 2) {
                     const int32_t bit = 1 << event.button;

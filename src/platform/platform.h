@@ -22,6 +22,7 @@ enum : unsigned {
     kMsgClose = 0x0010,
     kMsgQuit = 0x0012,
     kMsgKeyDown = 0x0100,
+    kMsgChar = 0x0102,  // a typed character: wParam its code (ASCII)
 };
 
 // Virtual-key codes used by the engine (letters and digits are their ASCII codes).
@@ -37,11 +38,17 @@ enum : int {
     kVkMenu = 0x12,
     kVkEscape = 0x1B,
     kVkSpace = 0x20,
+    kVkPrior = 0x21,  // page up
+    kVkNext = 0x22,   // page down
+    kVkEnd = 0x23,
+    kVkHome = 0x24,
     kVkLeft = 0x25,
     kVkUp = 0x26,
     kVkRight = 0x27,
     kVkDown = 0x28,
+    kVkDelete = 0x2E,
     kVkF12 = 0x7B,
+    kVkOem3 = 0xC0,  // the key left of 1: grave and tilde on US layouts
 };
 
 struct Message {
@@ -93,8 +100,8 @@ void getKeyboardState(uint8_t state[256]);
 
 // Relative mouse: motion counts and button transitions since the last read.
 struct MouseEvent {
-    enum Kind { kMotionX, kMotionY, kButton } kind;
-    int value;       // motion counts, or 1 pressed / 0 released
+    enum Kind { kMotionX, kMotionY, kButton, kWheel } kind;
+    int value;       // motion counts, 1 pressed / 0 released, or wheel steps x 120
     int button = 0;  // 0 left, 1 right, 2 middle
 };
 bool setRelativeMouse(Window* window, bool on);

@@ -223,8 +223,9 @@ Map::Map(const std::string& name, ResourceRegistry* textures, ResourceRegistry* 
 Map::~Map() { clear(); }
 
 void Map::stream() {
+    failed_ = false;
     try {
-        FileLoader::load(name().c_str());
+        found_ = FileLoader::load(name().c_str());
     } catch (Exception* e) {
         throw new Exception(__LINE__, kSource, e, "Couldn't stream map file %s\n", name().c_str());
     }
@@ -262,6 +263,7 @@ void Map::fail(const char* message) {
     SetErrorLocation(__LINE__, kSource);
     FatalError("Fatal error while loading a level\n%s", message);
     clear();
+    failed_ = true;
 }
 
 void Map::load(DataStream& stream) {

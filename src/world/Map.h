@@ -56,6 +56,9 @@ public:
     void stream();
     // Destroys every sector, portal and light.
     void clear();
+    // How the last stream() went: some source had the file; the file was bad.
+    bool found() const { return found_; }
+    bool failed() const { return failed_; }
 
     int sectorCount() const { return static_cast<int>(sectors_.size()); }
     int portalCount() const { return static_cast<int>(portals_.size()); }
@@ -88,6 +91,8 @@ private:
     std::vector<std::unique_ptr<Sector>> sectors_;
     std::vector<std::unique_ptr<Portal>> portals_;
     std::vector<std::unique_ptr<Light>> lights_;
+    bool found_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace arvel

@@ -173,6 +173,30 @@ Map* World::loadMap(const std::string& fileName) {
     return map;
 }
 
+std::unique_ptr<Map> World::readMap(const std::string& fileName) {
+    auto map = std::make_unique<Map>(fileName, textures_.get(), programs_.get(), this);
+    map->stream();
+    return map;
+}
+
+Map* World::replaceLevel(std::unique_ptr<Map> map) {
+    // The cache keys its volumes by mesh and light address, and the last frame's lists
+    // point into the old level.
+    lightCache().clear();
+    cameraSector_ = nullptr;
+    cameraMap_ = nullptr;
+    visible_.clear();
+    touched_.clear();
+    walked_.clear();
+    // Sectors list instances they do not own; instances hold references on meshes.
+    maps_.clear();
+    instances_.clear();
+    meshes_->clear();
+    maps_.push_back(std::move(map));
+    flagsClear_ = false;
+    return maps_.back().get();
+}
+
 MeshInstance* World::loadDynamicMesh(const std::string& fileName) {
     std::unique_ptr<MeshInstance> instance =
         arvel::loadDynamicMesh(*meshes_, textures_.get(), programs_.get(), fileName.c_str());

@@ -69,6 +69,13 @@ public:
     // A new instance of the named ".msh" mesh, loaded once and shared by name. The
     // loader's Exception passes on; the instance list is then unchanged.
     MeshInstance* loadDynamicMesh(const std::string& fileName);
+    // Reads an OTM file into a map the world does not draw yet; see Map::found() and
+    // Map::failed() for how it went.
+    std::unique_ptr<Map> readMap(const std::string& fileName);
+    // Drops every map, every mesh instance and the dynamic meshes they shared (read anew
+    // by the next level, so an edited mesh is seen), then draws map alone. Techniques,
+    // programs and textures stay shared.
+    Map* replaceLevel(std::unique_ptr<Map> map);
 
     // Draws one frame seen from camera; the caller swaps buffers.
     void render(const CameraView& camera);

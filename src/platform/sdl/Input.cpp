@@ -157,6 +157,13 @@ bool captureMouseEvent(const SDL_Event& event) {
                 pushMouse(MouseEvent::kButton, event.type == SDL_MOUSEBUTTONDOWN ? 1 : 0, button);
             return true;
         }
+        case SDL_MOUSEWHEEL: {
+            // Wheel steps in the units the system mouse reports them (120 a notch).
+            const int steps =
+                event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+            if (steps != 0) pushMouse(MouseEvent::kWheel, steps * 120, 0);
+            return true;
+        }
         default:
             return false;
     }

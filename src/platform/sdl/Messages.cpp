@@ -70,6 +70,16 @@ void translateKey(const SDL_KeyboardEvent& event) {
     post(window, kMsgKeyDown, uintptr_t(key), lParam);
 }
 
+// Typed text as the system's character messages: one per printable ASCII byte.
+void translateText(const SDL_TextInputEvent& event) {
+    Window* window = windowFromId(event.windowID);
+    if (window == nullptr) window = firstLiveWindow();
+    for (const char* c = event.text; *c; ++c) {
+        const unsigned char byte = static_cast<unsigned char>(*c);
+        if (byte >= 0x20 && byte < 0x7F) post(window, kMsgChar, byte, 1);
+    }
+}
+
 void translate(const SDL_Event& event) {
     if (captureMouseEvent(event)) return;
     switch (event.type) {
@@ -78,6 +88,9 @@ void translate(const SDL_Event& event) {
             break;
         case SDL_KEYDOWN:
             translateKey(event.key);
+            break;
+        case SDL_TEXTINPUT:
+            translateText(event.text);
             break;
         case SDL_QUIT: {
             // An interrupt or terminate signal: close the program the way the user would.

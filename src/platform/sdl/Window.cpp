@@ -27,6 +27,8 @@ bool createSdlWindow(Window* window, bool opengl) {
     window->sdl = made;
     window->opengl = opengl;
     SDL_SetWindowData(made, kWindowDataKey, window);
+    // Typed characters for the console, whatever the keyboard layout.
+    SDL_StartTextInput();
     if (window->visible) {
         SDL_RaiseWindow(made);
         SDL_SetWindowInputFocus(made);
