@@ -47,6 +47,7 @@ void ResourceRegistry::add(Resource* resource) {
     if (!resource) return;
     Guard guard(mLock);
     mResources.push_back(resource);
+    ++mChanges;
 }
 
 void ResourceRegistry::addRef(Resource* resource) {
@@ -63,7 +64,11 @@ void ResourceRegistry::release(Resource* resource) {
 
 void ResourceRegistry::clear() {
     std::vector<Resource*> resources;
-    resources.swap(mResources);
+    {
+        Guard guard(mLock);
+        resources.swap(mResources);
+        ++mChanges;
+    }
     // Newest first: a technique is registered after the programs it compiled and
     // releases them when it goes, so they must still exist then.
     for (auto it = resources.rbegin(); it != resources.rend(); ++it) delete *it;
@@ -72,6 +77,16 @@ void ResourceRegistry::clear() {
 std::size_t ResourceRegistry::size() const {
     Guard guard(mLock);
     return mResources.size();
+}
+
+void ResourceRegistry::list(std::vector<Resource*>& out) const {
+    Guard guard(mLock);
+    out.assign(mResources.begin(), mResources.end());
+}
+
+uint64_t ResourceRegistry::changes() const {
+    Guard guard(mLock);
+    return mChanges;
 }
 
 }  // namespace arvel
