@@ -313,12 +313,13 @@ void ReloadState::reloadTechnique(RenderTechnique& technique,
         technique.refreshParameters();
         return;
     }
-    nameFiles(technique);
+    reloadFiles_.clear();
     forEachFileOf(technique, [&](const LoadedFile& file) {
         if (changed(file.name) &&
             std::find(reloadFiles_.begin(), reloadFiles_.end(), file.name) == reloadFiles_.end())
             reloadFiles_.push_back(file.name);
     });
+    if (reloadFiles_.empty()) nameFiles(technique);
     const bool reloaded =
         attempt("render technique", !technique.programRegistry(), [&] { technique.reload(); });
     // The kept passes still hold handles of the deleted driver programs.

@@ -169,5 +169,70 @@ TEST_F(WorldReload, ChangedFilesShowAtOnceAndBrokenOnesKeepThePictureWithOneMess
     EXPECT_EQ(gReports.size(), 3u);
 }
 
+std::string lightShader(const char* colour) {
+    return std::string(
+               "#version 120\nuniform vec4 lightData;\nvoid main() {\n"
+               "  gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex;\n"
+               "  gl_FrontColor = vec4(") +
+           colour + ", 1.0);\n}\n";
+}
+
+// The passes a technique keeps when it does not compile again still find the
+// parameters of the program rebuilt under them.
+TEST_F(WorldReload, KeptPassesUseTheRebuiltProgramsParameters) {
+    folder.write("light.vp", lightShader("lightData.yzw"));
+    folder.write("lit.rt",
+                 "Ambient { impl { Pass { CullFace none DepthFunc always\n"
+                 "  VertexShader { light.vp Constants { lightData = LIGHT_DATA } } } } }\n");
+    auto* technique =
+        new RenderTechnique("lit.rt", &world->programRegistry(), &world->textureRegistry());
+    world->programRegistry().add(technique);
+    ASSERT_NO_THROW(technique->load());
+    const Vector4 position{0, 0, 0, 0};
+    const float colour[3] = {1.0f, 0.5f, 0.0f};
+    const float radius = 100.0f;
+    context.setLight(nullptr, &position, colour, &radius);
+    draw(*technique);
+    gDriver.dDisableVertexProgram();
+    ASSERT_TRUE(colourAt(kCentre, kCentre, 255, 128, 0));
+
+    rewrite("light.vp", lightShader("lightData.wzy"));
+    rewrite("lit.rt", "Ambient { impl { Pass { CullFace sideways } } }");
+    const ReloadResult result = world->reloadChanged();
+    EXPECT_EQ(result.reloaded, Names{"light.vp"});
+    EXPECT_EQ(result.failed, Names{"lit.rt"});
+    ASSERT_EQ(gReports.size(), 1u);
+    EXPECT_NE(gReports[0].find("sideways"), std::string::npos) << gReports[0];
+    draw(*technique);
+    gDriver.dDisableVertexProgram();
+    EXPECT_TRUE(colourAt(kCentre, kCentre, 0, 128, 255)) << "the new program, fed its constant";
+}
+
+// The overlay font's way: a technique outside the world, owning its shader and
+// texture, is checked with the world's files until it is unwatched.
+TEST_F(WorldReload, WatchedTechniqueOfItsOwnComesBackWithItsFiles) {
+    folder.write("paint.tga", solidTarga(2, 2, 255, 0, 0));
+    folder.write("tint.fp", tintShader("paint"));
+    folder.write("font.rt", kScript);
+    RenderTechnique font("font.rt", nullptr, nullptr);
+    ASSERT_NO_THROW(font.load());
+    world->watchTechnique(&font);
+
+    rewrite("tint.fp", tintShader("vec4(1.0) - paint"));
+    EXPECT_EQ(world->reloadChanged().reloaded, Names{"tint.fp"});
+    draw(font);
+    EXPECT_TRUE(colourAt(kCentre, kCentre, 0, 255, 255));
+
+    rewrite("paint.tga", solidTarga(2, 2, 0, 0, 255));
+    EXPECT_EQ(world->reloadChanged().reloaded, Names{"paint.tga"});
+    draw(font);
+    EXPECT_TRUE(colourAt(kCentre, kCentre, 255, 255, 0));
+
+    world->unwatchTechnique(&font);
+    rewrite("font.rt", "broken");
+    EXPECT_TRUE(world->reloadChanged().nothingChanged());
+    EXPECT_TRUE(gReports.empty());
+}
+
 }  // namespace
 }  // namespace arvel::test
