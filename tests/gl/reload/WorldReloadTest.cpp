@@ -126,6 +126,12 @@ TEST_F(WorldReload, ChangedFilesShowAtOnceAndBrokenOnesKeepThePictureWithOneMess
 
     EXPECT_TRUE(world->reloadChanged().nothingChanged());
 
+    // The level's own files are the caller's to reload.
+    world->loadMap("level.otm");
+    EXPECT_TRUE(world->reloadChanged().nothingChanged()) << "no such map yet";
+    folder.write("level.otm", "a map at last");
+    EXPECT_TRUE(world->reloadChanged().levelChanged);
+
     rewrite("paint.tga", solidTarga(2, 2, 0, 0, 255));
     ReloadResult result = world->reloadChanged();
     EXPECT_EQ(result.reloaded, Names{"paint.tga"});
