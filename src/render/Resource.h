@@ -30,8 +30,8 @@ public:
     // Changed only through a ResourceRegistry, under its lock.
     int refCount() const { return mRefCount; }
 
-    // The files the last successful load read, for noticing when they change; empty
-    // for a resource made in memory.
+    // The files the last load read (or tried to: a missing one is watched for too), for
+    // noticing when they change; empty for a resource made in memory.
     const std::vector<LoadedFile>& loadedFiles() const { return mLoadedFiles; }
 
 protected:
