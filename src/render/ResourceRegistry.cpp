@@ -57,7 +57,8 @@ void ResourceRegistry::addRef(Resource* resource) {
 }
 
 void ResourceRegistry::release(Resource* resource) {
-    if (!resource) return;
+    // While clear() deletes, what a dying resource gives back may be gone already.
+    if (!resource || mClearing) return;
     Guard guard(mLock);
     if (resource->mRefCount > 0) --resource->mRefCount;
 }
@@ -69,9 +70,12 @@ void ResourceRegistry::clear() {
         resources.swap(mResources);
         ++mChanges;
     }
-    // Newest first: a technique is registered after the programs it compiled and
-    // releases them when it goes, so they must still exist then.
+    // Newest first, as a technique is usually registered after the programs it
+    // compiled; one compiled again registers new programs after itself, so releases
+    // are ignored meanwhile.
+    mClearing = true;
     for (auto it = resources.rbegin(); it != resources.rend(); ++it) delete *it;
+    mClearing = false;
 }
 
 std::size_t ResourceRegistry::size() const {

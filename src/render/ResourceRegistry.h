@@ -38,6 +38,7 @@ private:
     Semaphore* mLock;
     std::vector<Resource*> mResources;
     uint64_t mChanges = 0;
+    bool mClearing = false;
 };
 
 }  // namespace arvel
