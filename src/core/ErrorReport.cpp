@@ -94,6 +94,8 @@ void DumpLog(const char* format, ...) {
 
 void SetReportListener(ReportListener listener) { g_listener = listener; }
 
+ReportListener GetReportListener() { return g_listener; }
+
 void RunTimeMessage(const char* format, ...) {
     char text[kReportBufferSize];
     va_list args;

@@ -16,6 +16,8 @@ void DumpLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // listener set, the texts of FatalError and WarningBox also go to it and to "dump.dmp".
 using ReportListener = void (*)(const char* text);
 void SetReportListener(ReportListener listener);
+// The listener set now (null for none), so a scope can put it back when it ends.
+ReportListener GetReportListener();
 // A problem the program recovers from while it runs (a reload that failed, a typed
 // command that cannot be done): written to "dump.dmp" and given to the listener, never
 // a box.

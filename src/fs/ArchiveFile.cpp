@@ -112,7 +112,36 @@ bool ArchiveFile::mount(const char* path) {
     archive_ = file;
     archiveSize_ = size;
     current_ = nullptr;
+    indexed_ = false;
+    index_.clear();
     return true;
+}
+
+template <typename Visit>
+void ArchiveFile::walkEntries(Visit visit) {
+    // The walk moves the archive's file position under every handle.
+    current_ = nullptr;
+    int64_t offset = 0;
+    for (;;) {
+        uint8_t fixed[kLocalHeaderSize];
+        if (!seekTo(archive_, offset) || !readExact(archive_, fixed, sizeof fixed)) return;
+        LocalHeader header(fixed);
+        // A central directory (or anything else) ends the entries.
+        if (header.signature != kLocalHeaderSignature) return;
+        // Without trustworthy sizes the next header cannot be found.
+        if (header.flags & kFlagDataDescriptor) return;
+        const int64_t dataStart =
+            offset + kLocalHeaderSize + header.nameLength + header.extraLength;
+        const int64_t dataEnd = dataStart + header.compressedSize;
+        if (dataEnd > archiveSize_) return;  // truncated archive
+        // Only stored entries with names that fit are ever served; the visitor finds
+        // the archive at the entry's name.
+        if (header.stored() && header.nameLength <= kMaxNameLength &&
+            visit(header.nameLength, dataStart, header.compressedSize)) {
+            return;
+        }
+        offset = dataEnd;
+    }
 }
 
 FileHandle* ArchiveFile::open(const char* name, int mode) {
@@ -122,39 +151,49 @@ FileHandle* ArchiveFile::open(const char* name, int mode) {
         FatalError("ERROR: Can't open a .ZIP file for anything but read");
     }
     const size_t requestedLength = strlen(name);
-    // The scan moves the archive's file position under every handle.
-    current_ = nullptr;
-    int64_t offset = 0;
-    for (;;) {
-        uint8_t fixed[kLocalHeaderSize];
-        if (!seekTo(archive_, offset) || !readExact(archive_, fixed, sizeof fixed)) return nullptr;
-        LocalHeader header(fixed);
-        // A central directory (or anything else) ends the entries.
-        if (header.signature != kLocalHeaderSignature) return nullptr;
-        // Without trustworthy sizes the next header cannot be found.
-        if (header.flags & kFlagDataDescriptor) return nullptr;
-        const int64_t dataStart =
-            offset + kLocalHeaderSize + header.nameLength + header.extraLength;
-        const int64_t dataEnd = dataStart + header.compressedSize;
-        if (dataEnd > archiveSize_) return nullptr;  // truncated archive
+    FileHandle* found = nullptr;
+    walkEntries([&](uint16_t nameLength, int64_t dataStart, uint32_t size) {
+        if (nameLength != requestedLength) return false;
+        char entryName[kMaxNameLength + 1];
+        if (!readExact(archive_, entryName, nameLength)) return true;
+        entryName[nameLength] = 0;
+        if (!namesMatch(name, requestedLength, entryName, nameLength)) return false;
+        auto* handle = new FileHandle(this, archive_, static_cast<int32_t>(dataStart),
+                                      static_cast<int32_t>(size));
+        if (position(handle))
+            found = handle;
+        else
+            delete handle;
+        return true;
+    });
+    return found;
+}
 
-        if (header.stored() && header.nameLength <= kMaxNameLength &&
-            header.nameLength == requestedLength) {
-            char entryName[kMaxNameLength + 1];
-            if (!readExact(archive_, entryName, header.nameLength)) return nullptr;
-            entryName[header.nameLength] = 0;
-            if (namesMatch(name, requestedLength, entryName, header.nameLength)) {
-                auto* handle = new FileHandle(this, archive_, static_cast<int32_t>(dataStart),
-                                              static_cast<int32_t>(header.compressedSize));
-                if (!position(handle)) {
-                    delete handle;
-                    return nullptr;
-                }
-                return handle;
-            }
-        }
-        offset = dataEnd;
+bool ArchiveFile::stamp(const char* name, FileStamp& stamp) {
+    if (!archive_ || !name) return false;
+    if (!indexed_) {
+        indexed_ = true;
+        walkEntries([&](uint16_t nameLength, int64_t, uint32_t size) {
+            std::string entry(nameLength, '\0');
+            if (!readExact(archive_, entry.data(), nameLength)) return true;
+            // A folder is no file; a later entry of the same name is never opened.
+            if (!entry.empty() && entry.back() != '/' && !index_.count(entry))
+                index_.emplace(std::move(entry), size);
+            return false;
+        });
     }
+    // Requests separate folders with '\', entries with '/'.
+    char entry[kMaxNameLength + 1];
+    size_t length = 0;
+    for (; name[length]; ++length) {
+        if (length == kMaxNameLength) return false;
+        entry[length] = name[length] == '\\' ? '/' : name[length];
+    }
+    const auto it = index_.find(std::string_view(entry, length));
+    if (it == index_.end()) return false;
+    stamp.modified = kEntryTime;
+    stamp.size = it->second;
+    return true;
 }
 
 void ArchiveFile::close(FileHandle* handle) {

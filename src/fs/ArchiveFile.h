@@ -6,6 +6,9 @@
 // size: nothing past the entry's end is ever returned.
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "fs/FileSystem.h"
 
 namespace arvel {
@@ -42,8 +45,19 @@ public:
     // Up to and including the next 0 byte, or to the end of the entry; caller frees.
     char* readString(FileHandle* handle) override;
     int flush(FileHandle* handle) override;
+    // The entry open() would serve, with its size and a fixed time: entries never
+    // change. The entries are listed on the first call and looked up after that.
+    bool stamp(const char* name, FileStamp& stamp) override;
+
+    static constexpr int64_t kEntryTime = 0;
 
 private:
+    // Calls visit(nameLength, dataStart, size) for each stored entry in archive order,
+    // the archive positioned at the entry's name, until visit returns true or the
+    // entries end.
+    template <typename Visit>
+    void walkEntries(Visit visit);
+
     // Points the archive at the handle's position unless it is there already.
     bool position(FileHandle* handle);
     // Bytes left in the handle's entry from its position.
@@ -52,6 +66,8 @@ private:
     FILE* archive_ = nullptr;
     long archiveSize_ = 0;
     FileHandle* current_ = nullptr;
+    bool indexed_ = false;
+    std::map<std::string, int64_t, std::less<>> index_;  // entry name to size
 };
 
 }  // namespace arvel

@@ -12,8 +12,6 @@ namespace arvel {
 
 namespace {
 
-constexpr int kNameBufferSize = 65536;
-
 // Data names use "\" between folders; elsewhere than Windows that is "/".
 void toPlatformSeparators(char* path) {
 #ifndef _WIN32
@@ -53,14 +51,19 @@ bool CommonFile::mount(const char* path) {
     return true;
 }
 
+bool CommonFile::fullName(const char* name, char (&path)[kNameBufferSize]) const {
+    const int length = snprintf(path, sizeof path, "%s%s", prefix(), name);
+    if (length < 0 || length >= kNameBufferSize) return false;
+    toPlatformSeparators(path);
+    return true;
+}
+
 FileHandle* CommonFile::open(const char* name, int mode) {
     const char* stdio = stdioMode(mode);
     if (!stdio || !name) return nullptr;
-    char fullName[kNameBufferSize];
-    int length = snprintf(fullName, sizeof fullName, "%s%s", prefix(), name);
-    if (length < 0 || length >= kNameBufferSize) return nullptr;
-    toPlatformSeparators(fullName);
-    FILE* file = fopen(fullName, stdio);
+    char path[kNameBufferSize];
+    if (!fullName(name, path)) return nullptr;
+    FILE* file = fopen(path, stdio);
     if (!file) return nullptr;
     long size = isRegularFile(file) ? measureFile(file) : -1;
     if (size < 0) {
@@ -121,5 +124,20 @@ char* CommonFile::readString(FileHandle* handle) {
 }
 
 int CommonFile::flush(FileHandle* handle) { return handle ? fflush(handle->file) : EOF; }
+
+bool CommonFile::stamp(const char* name, FileStamp& stamp) {
+    char path[kNameBufferSize];
+    if (!name || !fullName(name, path)) return false;
+    struct stat status;
+    if (::stat(path, &status) != 0 || !S_ISREG(status.st_mode)) return false;
+#ifdef _WIN32
+    stamp.modified = static_cast<int64_t>(status.st_mtime) * 1000000000;
+#else
+    stamp.modified =
+        static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+#endif
+    stamp.size = static_cast<int64_t>(status.st_size);
+    return true;
+}
 
 }  // namespace arvel

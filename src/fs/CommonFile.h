@@ -27,10 +27,17 @@ public:
     // Up to and including the next 0 byte, or to the end of the file; caller frees.
     char* readString(FileHandle* handle) override;
     int flush(FileHandle* handle) override;
+    // One stat of prefix + name; folders are not files here either.
+    bool stamp(const char* name, FileStamp& stamp) override;
 
     const char* prefix() const { return prefix_ ? prefix_ : ""; }
 
+    static constexpr int kNameBufferSize = 65536;
+
 private:
+    // prefix + name with the platform's separators; false when it does not fit.
+    bool fullName(const char* name, char (&path)[kNameBufferSize]) const;
+
     char* prefix_ = nullptr;  // malloc'd, separators in the platform's form
 };
 

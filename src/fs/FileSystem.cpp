@@ -27,6 +27,15 @@ void FileSource::unlock(FileHandle* handle) {
     if (handle) releaseSemaphore(handle->semaphore);
 }
 
+bool FileSource::stamp(const char* name, FileStamp& stamp) {
+    FileHandle* handle = open(name, kFileRead);
+    if (!handle) return false;
+    stamp.modified = 0;
+    stamp.size = handle->size;
+    close(handle);
+    return true;
+}
+
 bool FileSystem::mount(FileSource* source, const char* path) {
     if (!source || !source->mount(path)) return false;
     sources_.push_back(source);
@@ -39,6 +48,18 @@ FileHandle* FileSystem::open(const char* name, int mode) {
         if (FileHandle* handle = source->open(name, mode)) return handle;
     }
     return nullptr;
+}
+
+FileStamp FileSystem::stamp(const char* name) {
+    FileStamp found;
+    if (!name) return found;
+    for (size_t i = 0; i < sources_.size(); ++i) {
+        if (sources_[i]->stamp(name, found)) {
+            found.source = static_cast<int>(i);
+            return found;
+        }
+    }
+    return FileStamp();
 }
 
 void FileSystem::clear() {

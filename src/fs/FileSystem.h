@@ -13,6 +13,17 @@ class FileSource;
 
 enum FileMode { kFileRead = 1, kFileWrite = 2, kFileReadWrite = 3 };
 
+// Where a name is found and what its file looked like then: the index of the source in
+// the search list (-1 when none has it), modification time in nanoseconds and size in
+// bytes. Any difference means the file has to be read again.
+struct FileStamp {
+    int source = -1;
+    int64_t modified = 0;
+    int64_t size = -1;
+
+    bool operator==(const FileStamp&) const = default;
+};
+
 class FileHandle {
 public:
     static constexpr int32_t kPoison = static_cast<int32_t>(0xFEEDFACEu);
@@ -45,6 +56,9 @@ public:
     virtual int tell(FileHandle* handle) = 0;
     virtual char* readString(FileHandle* handle) = 0;  // caller frees
     virtual int flush(FileHandle* handle) = 0;
+    // Fills stamp's time and size when this source has the name; false when it has
+    // not. The default opens and closes the file and reports a time of 0.
+    virtual bool stamp(const char* name, FileStamp& stamp);
     // Wait on and release the handle's semaphore, for callers sharing a handle.
     virtual void lock(FileHandle* handle);
     virtual void unlock(FileHandle* handle);
@@ -60,6 +74,9 @@ public:
     // On success the source joins the end of the list (and is owned by it).
     bool mount(FileSource* source, const char* path);
     FileHandle* open(const char* name, int mode);
+    // The stamp of the file open() would read for the name: one look per source up to
+    // the one that has it.
+    FileStamp stamp(const char* name);
     void clear();
     const std::vector<FileSource*>& sources() const { return sources_; }
 

@@ -173,6 +173,12 @@ void Pass::attachPixelShader(const std::vector<std::string>& files) {
     if (!shader) usable = false;
 }
 
+void Pass::refreshParameters() {
+    for (ConstantBinding& constant : constants)
+        constant.parameter =
+            vertexProgram ? vertexProgram->getParameter(constant.name.c_str()) : nullptr;
+}
+
 void Pass::apply() const {
     call(gDriver.dDepthMask, asDriverBool(depthWrite));
     call(gDriver.dColorMask, asDriverBool(colourWrite), asDriverBool(colourWrite),

@@ -42,6 +42,7 @@ inline constexpr int kBoneCount = 16;
 struct ConstantBinding {
     DParameter* parameter = nullptr;
     int code = 0;
+    std::string name;  // the program's parameter, to find it again in a rebuilt program
 };
 
 using DriverSwitch = void (*)();
@@ -82,6 +83,9 @@ public:
     // A program that cannot be built leaves the pass without it and unusable.
     void attachVertexProgram(const std::vector<std::string>& files);
     void attachPixelShader(const std::vector<std::string>& files);
+    // Takes each constant's parameter handle anew from the vertex program, whose driver
+    // program may have been rebuilt since.
+    void refreshParameters();
 
     // Drawing, in the order the render queue uses them.
     void apply() const;

@@ -1,5 +1,7 @@
 #include "render/PixelShader.h"
 
+#include <utility>
+
 #include "core/Exception.h"
 #include "driver/Driver.h"
 #include "render/ResourceRegistry.h"
@@ -24,6 +26,8 @@ void PixelShader::addSourceFile(const std::string& fileName) {
 }
 
 void PixelShader::build() {
+    forgetLoadedFiles();
+    for (const std::string& file : sourceFiles_) noteLoadedFile(file);
     try {
         const std::string text =
             joinSourceFiles(sourceFiles_, __LINE__, kSource, "Failed to open pixel shader: %s\n");
@@ -35,6 +39,14 @@ void PixelShader::build() {
     } catch (Exception* cause) {
         throw new Exception(__LINE__, kSource, cause);
     }
+}
+
+void PixelShader::rebuild() {
+    PixelShader fresh;
+    for (const std::string& file : sourceFiles_) fresh.addSourceFile(file);
+    fresh.build();
+    std::swap(handle_, fresh.handle_);
+    takeLoadedFiles(fresh);
 }
 
 void PixelShader::bind() const {

@@ -25,6 +25,8 @@ public:
     void addSourceFile(const std::string& fileName);
     // As VertexProgram::build, through dRegisterPixelShader.
     void build();
+    // As VertexProgram::rebuild.
+    void rebuild();
     void bind() const;  // dEnablePixelShader, dBindPixelShader
 
     // As VertexProgram::obtain.

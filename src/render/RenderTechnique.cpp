@@ -5,6 +5,8 @@
 #include "console/Parser.h"
 #include "core/Exception.h"
 #include "fs/FileSystem.h"
+#include "render/PixelShader.h"
+#include "render/VertexProgram.h"
 
 namespace arvel {
 
@@ -65,12 +67,38 @@ RenderTechnique::~RenderTechnique() {
 }
 
 void RenderTechnique::load() {
+    forgetLoadedFiles();
+    noteLoadedFile(name());
     try {
         ScriptText script(name());
         compile(script.text());
     } catch (Exception* error) {
         throw new Exception(__LINE__, kSource, error, "Script is: %s\n", name().c_str());
     }
+}
+
+void RenderTechnique::reload() {
+    RenderTechnique fresh(name(), programRegistry_, textureRegistry_);
+    fresh.load();
+    // The old passes go with fresh.
+    ambient_.swap(fresh.ambient_);
+    light_.swap(fresh.light_);
+    postShade_.swap(fresh.postShade_);
+    takeLoadedFiles(fresh);
+}
+
+void RenderTechnique::refreshParameters() {
+    for (PassList* stage : {&ambient_, &light_, &postShade_})
+        for (Pass* pass : *stage) pass->refreshParameters();
+}
+
+bool RenderTechnique::uses(const Resource* program) const {
+    for (const PassList* stage : {&ambient_, &light_, &postShade_}) {
+        for (const Pass* pass : *stage) {
+            if (pass->vertexProgram == program || pass->pixelShader == program) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace arvel

@@ -28,6 +28,15 @@ public:
     // Reads the file named like the technique through the file system and compiles
     // it. Throws an Exception ending in "Script is: <name>" on any failure.
     void load();
+    // Compiles the file again into a fresh technique with the same registries and, when
+    // that succeeds, takes over its passes; the stage lists keep their addresses.
+    // Throws load's Exception, keeping the passes it had, when it does not.
+    void reload();
+    // Takes every constant's parameter handle anew from its pass's vertex program, for
+    // passes kept after their program was rebuilt.
+    void refreshParameters();
+    // True when a pass of any stage uses the program or shader.
+    bool uses(const Resource* program) const;
     // Compiles a script text (which must stay alive during the call), appending to the
     // stage lists. Throws the compiler's Exception at the first error.
     void compile(const char* text);

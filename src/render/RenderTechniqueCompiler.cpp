@@ -510,7 +510,7 @@ private:
             if (code < 0) unexpectedInShader(__LINE__, token, ", constant binding type expected");
             DParameter* handle =
                 pass.vertexProgram ? pass.vertexProgram->getParameter(parameter.c_str()) : nullptr;
-            constants.push_back({handle, code});
+            constants.push_back({handle, code, parameter});
         }
         pass.constants = std::move(constants);
     }

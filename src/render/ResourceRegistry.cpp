@@ -47,6 +47,7 @@ void ResourceRegistry::add(Resource* resource) {
     if (!resource) return;
     Guard guard(mLock);
     mResources.push_back(resource);
+    ++mChanges;
 }
 
 void ResourceRegistry::addRef(Resource* resource) {
@@ -56,22 +57,40 @@ void ResourceRegistry::addRef(Resource* resource) {
 }
 
 void ResourceRegistry::release(Resource* resource) {
-    if (!resource) return;
+    // While clear() deletes, what a dying resource gives back may be gone already.
+    if (!resource || mClearing) return;
     Guard guard(mLock);
     if (resource->mRefCount > 0) --resource->mRefCount;
 }
 
 void ResourceRegistry::clear() {
     std::vector<Resource*> resources;
-    resources.swap(mResources);
-    // Newest first: a technique is registered after the programs it compiled and
-    // releases them when it goes, so they must still exist then.
+    {
+        Guard guard(mLock);
+        resources.swap(mResources);
+        ++mChanges;
+    }
+    // Newest first, as a technique is usually registered after the programs it
+    // compiled; one compiled again registers new programs after itself, so releases
+    // are ignored meanwhile.
+    mClearing = true;
     for (auto it = resources.rbegin(); it != resources.rend(); ++it) delete *it;
+    mClearing = false;
 }
 
 std::size_t ResourceRegistry::size() const {
     Guard guard(mLock);
     return mResources.size();
+}
+
+void ResourceRegistry::list(std::vector<Resource*>& out) const {
+    Guard guard(mLock);
+    out.assign(mResources.begin(), mResources.end());
+}
+
+uint64_t ResourceRegistry::changes() const {
+    Guard guard(mLock);
+    return mChanges;
 }
 
 }  // namespace arvel

@@ -2,6 +2,7 @@
 // for bookkeeping only: nothing is deleted before clear().
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,17 @@ public:
     void clear();
 
     std::size_t size() const;
+    // Replaces out's contents with the resources in the order added, taken under the
+    // lock (out's storage is reused).
+    void list(std::vector<Resource*>& out) const;
+    // Counts every add and clear: while it stays the same, so does the list.
+    uint64_t changes() const;
 
 private:
     Semaphore* mLock;
     std::vector<Resource*> mResources;
+    uint64_t mChanges = 0;
+    bool mClearing = false;
 };
 
 }  // namespace arvel

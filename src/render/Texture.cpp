@@ -97,12 +97,44 @@ Texture::Texture(std::string fileName, bool mipmaps, bool exactSize, bool compre
 Texture::~Texture() { freeImages(); }
 
 void Texture::stream() {
+    forgetLoadedFiles();
+    noteLoadedFile(name());
     try {
         load(name().c_str());
     } catch (Exception* cause) {
         throw new Exception(__LINE__, kSource, cause, "Couldn't stream texture %s\n",
                             name().c_str());
     }
+}
+
+void Texture::reload() {
+    Texture fresh(name(), mipmaps_, exactSize_, compress_);
+    fresh.filter_ = filter_;
+    fresh.wrapS_ = wrapS_;
+    fresh.wrapT_ = wrapT_;
+    fresh.wrapR_ = wrapR_;
+    fresh.stream();
+    if (!fresh.loaded_) {
+        const bool found = !fresh.loadedFiles().empty() && fresh.loadedFiles()[0].stamp.source >= 0;
+        throw new Exception(
+            __LINE__, kSource,
+            found ? "Texture %s did not load\n" : "Texture %s is not found any more\n",
+            name().c_str());
+    }
+    const bool registered = handle_ != nullptr;
+    unload();
+    images_.swap(fresh.images_);
+    width_ = fresh.width_;
+    height_ = fresh.height_;
+    pixelFormat_ = fresh.pixelFormat_;
+    bytesPerPixel_ = fresh.bytesPerPixel_;
+    cubeMap_ = fresh.cubeMap_;
+    wrapS_ = fresh.wrapS_;
+    wrapT_ = fresh.wrapT_;
+    wrapR_ = fresh.wrapR_;
+    loaded_ = true;
+    takeLoadedFiles(fresh);
+    if (registered) upload();
 }
 
 void Texture::parse(const void* bytes, int size) {

@@ -39,6 +39,11 @@ public:
     // a message; a bad image leaves it unloaded with a fatal box; a failing file source
     // throws "Couldn't stream texture %s\n" wrapping the cause.
     void stream();
+    // Reads the file again into a fresh texture of the same parameters and takes over
+    // its pixels; a texture the driver had is registered again at once. Throws an
+    // Exception, changing nothing, when the file is gone or does not load (a bad image
+    // also shows its fatal box).
+    void reload();
 
     virtual void loadTarga(DataStream& stream);
     virtual void loadFpf(DataStream& stream);

@@ -1,6 +1,7 @@
 #include "render/VertexProgram.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "core/Exception.h"
 #include "driver/Driver.h"
@@ -67,6 +68,8 @@ void VertexProgram::addSourceFile(const std::string& fileName) {
 }
 
 void VertexProgram::build() {
+    forgetLoadedFiles();
+    for (const std::string& file : sourceFiles_) noteLoadedFile(file);
     try {
         const std::string text =
             joinSourceFiles(sourceFiles_, __LINE__, kSource, "Failed to open vertex program: %s\n");
@@ -81,6 +84,14 @@ void VertexProgram::build() {
 
 DParameter* VertexProgram::getParameter(const char* parameterName) const {
     return gDriver.dGetVertexProgramParameter(parameterName, handle_);
+}
+
+void VertexProgram::rebuild() {
+    VertexProgram fresh;
+    for (const std::string& file : sourceFiles_) fresh.addSourceFile(file);
+    fresh.build();
+    std::swap(handle_, fresh.handle_);
+    takeLoadedFiles(fresh);
 }
 
 void VertexProgram::bind() const {

@@ -26,6 +26,11 @@ public:
     // with the driver. Throws an Exception when a file cannot be opened or read, or
     // the driver does not compile the text.
     void build();
+    // Builds the files again into a new driver program and, when that compiles, puts
+    // it in place of the old one, which is deleted: parameter handles taken from the
+    // old one are dead (the techniques using it are compiled again). Throws build's
+    // Exception, changing nothing, when it does not.
+    void rebuild();
     DParameter* getParameter(const char* parameterName) const;
     void bind() const;  // dBindVertexProgram, dEnableVertexProgram
 

@@ -25,6 +25,7 @@ class CameraView;
 class Console;
 class Map;
 class MeshInstance;
+class ReloadState;
 class RenderTechnique;
 class ResourceRegistry;
 class SceneNode;
@@ -33,6 +34,7 @@ class StaticMesh;
 class Texture;
 class ViewVolume;
 struct DOcclusionQueries;
+struct ReloadResult;
 
 // The infinite-far-plane projection of a frame: 90 degrees across at 4:3 whatever the
 // window, near plane at nearPlane.
@@ -79,6 +81,14 @@ public:
 
     // Draws one frame seen from camera; the caller swaps buffers.
     void render(const CameraView& camera);
+
+    // Reads again, in place, every technique, program and texture whose file changed
+    // since the last call (world/WorldReload.h, WorldReload.cpp). Between frames.
+    ReloadResult reloadChanged();
+    // A technique the application owns (the overlay font) is checked with the world's
+    // own until it is unwatched.
+    void watchTechnique(RenderTechnique* technique);
+    void unwatchTechnique(RenderTechnique* technique);
 
     const std::vector<std::unique_ptr<Map>>& maps() const { return maps_; }
     const std::vector<std::unique_ptr<MeshInstance>>& instances() const { return instances_; }
@@ -156,6 +166,11 @@ private:
 
     std::vector<std::unique_ptr<Map>> maps_;
     std::vector<std::unique_ptr<MeshInstance>> instances_;
+
+    struct ReloadStateDeleter {
+        void operator()(ReloadState* state) const;
+    };
+    std::unique_ptr<ReloadState, ReloadStateDeleter> reload_;  // made by the first check
 
     int queryCapacity_ = kInitialQueryCapacity;
     DOcclusionQueries* queries_ = nullptr;

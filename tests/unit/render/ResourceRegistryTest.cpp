@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/Resource.h"
 #include "render/ResourceRegistry.h"
 
@@ -71,6 +73,44 @@ TEST(ResourceRegistry, DestructionDeletesWhatIsStillListed) {
         registry.add(new CountedResource("a", &deletions));
     }
     EXPECT_EQ(deletions, 1);
+}
+
+// Gives back what it uses when it goes, as a pass does its programs.
+class UsingResource : public Resource {
+public:
+    UsingResource(ResourceRegistry& registry, Resource*& used)
+        : Resource("user"), registry_(registry), used_(used) {}
+    ~UsingResource() override { registry_.release(used_); }
+
+private:
+    ResourceRegistry& registry_;
+    Resource*& used_;
+};
+
+// A technique compiled again registers the programs it makes after itself.
+TEST(ResourceRegistry, ListsInOrderCountsChangesAndClearsWhateverTheOrderOfUse) {
+    int deletions = 0;
+    Resource* used = nullptr;
+    ResourceRegistry registry;
+    const uint64_t initial = registry.changes();
+    auto* user = new UsingResource(registry, used);
+    registry.add(user);
+    used = new CountedResource("program", &deletions);
+    registry.add(used);
+    registry.addRef(used);
+    EXPECT_EQ(registry.changes(), initial + 2);
+
+    std::vector<Resource*> listed = {nullptr, nullptr, nullptr};
+    registry.list(listed);
+    EXPECT_EQ(listed, (std::vector<Resource*>{user, used}));
+    registry.find("program");
+    EXPECT_EQ(registry.changes(), initial + 2) << "looking changes nothing";
+
+    registry.clear();  // the used one goes first; the sanitizers see any late release
+    EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(registry.changes(), initial + 3);
+    registry.list(listed);
+    EXPECT_TRUE(listed.empty());
 }
 
 }  // namespace
