@@ -64,17 +64,20 @@ std::vector<std::string> ConsoleView::wrap(const std::string& text, size_t colum
     return rows;
 }
 
-void ConsoleView::drawPanel(float bottom, float alpha) const {
+void ConsoleView::drawPanel(const Font& font, float bottom, float alpha) const {
     if (!technique_) return;
     const RenderContext& context = renderContext();
     for (const Pass* pass : technique_->ambientPasses()) {
         pass->apply();
         pass->applyObject(context);
+        // After the pass, whose object step loads the frame's matrices.
+        font.begin2D();
         gDriver.dDisableTextureing(0);
         gDriver.dColor4(kPanel[0], kPanel[1], kPanel[2], alpha);
         fillRectangle(1.0f, bottom);
         gDriver.dColor4(kRule[0], kRule[1], kRule[2], 1.0f);
         fillRectangle(bottom + 0.004f, bottom);
+        font.end2D();
         pass->endObject(context);
         pass->end();
     }
@@ -86,9 +89,7 @@ void ConsoleView::draw(const Font& font, const ConsolePicture& picture) const {
         std::clamp(std::isfinite(picture.transparency) ? picture.transparency : 0.75f, 0.0f, 1.0f);
     const float bottom = 1.0f - 2.0f * size;
 
-    font.begin2D();
-    drawPanel(bottom, alpha);
-    font.end2D();
+    drawPanel(font, bottom, alpha);
 
     const float glyphWidth = font.glyphWidth();
     const float glyphHeight = font.glyphHeight();

@@ -40,7 +40,7 @@ public:
     const std::string& problem() const { return problem_; }
 
 private:
-    void drawPanel(float bottom, float alpha) const;
+    void drawPanel(const Font& font, float bottom, float alpha) const;
 
     std::unique_ptr<RenderTechnique> technique_;
     std::string problem_;
