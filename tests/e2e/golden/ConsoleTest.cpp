@@ -161,6 +161,9 @@ TEST_F(GameConsole, MapSwitchesLevelsAndAMissingMapChangesNothing) {
     key("grave");
     const reference::RgbImage first = shot("first.png");
     enter("map missing.otm");
+    // Not a map at all: the level's own message, and the level stays.
+    write("damaged.otm", "OTMid but nothing more");
+    enter("map damaged.otm");
     const reference::RgbImage unchanged = shot("unchanged.png");
     EXPECT_EQ(differingPixels(first, unchanged), 0) << "a failed map changed the picture";
     enter("map other.otm");
@@ -170,7 +173,10 @@ TEST_F(GameConsole, MapSwitchesLevelsAndAMissingMapChangesNothing) {
     const test::GoldenComparison comparison = test::compareWithGolden(switched, expected);
     EXPECT_TRUE(comparison.matches()) << comparison.summary();
     EXPECT_GT(differingPixels(first, switched), first.width * first.height / 10);
-    EXPECT_EQ(test::countOccurrences(read("dump.dmp"), "missing.otm"), 1) << read("dump.dmp");
+    const std::string log = read("dump.dmp");
+    EXPECT_EQ(test::countOccurrences(log, "missing.otm"), 1) << log;
+    EXPECT_EQ(test::countOccurrences(log, "Fatal error while loading a level"), 1) << log;
+    EXPECT_EQ(result.err.find("Fatal error:"), std::string::npos) << "a box was shown";
 }
 
 TEST_F(GameConsole, FilesChangedOnDiskAreSeenWithinASecondABrokenShaderKeepsThePicture) {
