@@ -6,6 +6,7 @@
 #include "core/Exception.h"
 #include "driver/Driver.h"
 #include "render/Font.h"
+#include "render/QuadCorner.h"
 #include "render/RenderContext.h"
 #include "render/RenderTechnique.h"
 
@@ -19,24 +20,12 @@ constexpr const char* kPrompt = "] ";
 constexpr float kPanel[3] = {0.05f, 0.06f, 0.12f};
 constexpr float kRule[3] = {0.55f, 0.45f, 0.2f};
 
-struct Corner {
-    RenderPosition position{};
-    RenderTexCoord texCoord{};
-    RenderVertex vertex{};
-    Corner() {
-        vertex.position = &position;
-        vertex.texCoord = &texCoord;
-    }
-    Corner(const Corner&) = delete;
-    Corner& operator=(const Corner&) = delete;
-};
-
 void fillRectangle(float top, float bottom) {
-    Corner corners[4];
-    corners[0].position = {-1.0f, top, 0, 0};
-    corners[1].position = {-1.0f, bottom, 0, 0};
-    corners[2].position = {1.0f, bottom, 0, 0};
-    corners[3].position = {1.0f, top, 0, 0};
+    QuadCorner corners[4];
+    corners[0].set(-1.0f, top);
+    corners[1].set(-1.0f, bottom);
+    corners[2].set(1.0f, bottom);
+    corners[3].set(1.0f, top);
     gDriver.dRenderQuad(&corners[0].vertex, &corners[1].vertex, &corners[2].vertex,
                         &corners[3].vertex);
 }

@@ -6,6 +6,7 @@
 #include "core/Exception.h"
 #include "driver/Driver.h"
 #include "render/Material.h"
+#include "render/QuadCorner.h"
 #include "render/RenderContext.h"
 #include "render/RenderTechnique.h"
 #include "render/Texture.h"
@@ -18,26 +19,6 @@ constexpr const char* kSource = "2dGraphics\\Font";
 constexpr int kCreateFailureLine = 40;
 constexpr const char* kTechniqueFile = "font.rt";
 constexpr int kGridCells = 16;
-
-// One corner of a glyph quad; the vertex points at its own position and coordinate.
-struct Corner {
-    RenderPosition position{};
-    RenderTexCoord texCoord{};
-    RenderVertex vertex{};
-
-    Corner() {
-        vertex.position = &position;
-        vertex.texCoord = &texCoord;
-        vertex.colour[0] = vertex.colour[1] = vertex.colour[2] = vertex.colour[3] = 255;
-    }
-    Corner(const Corner&) = delete;
-    Corner& operator=(const Corner&) = delete;
-
-    void set(float x, float y, float u, float v) {
-        position = {x, y, 0.0f, 0.0f};
-        texCoord = {u, v};
-    }
-};
 
 }  // namespace
 
@@ -110,7 +91,7 @@ void Font::print(float x, float y, const char* format, ...) const {
 
 void Font::drawText(const char* text, float x, float y) const {
     const RenderContext& context = renderContext();
-    Corner corners[4];
+    QuadCorner corners[4];
     gDriver.dColor4(1, 1, 1, 1);
     for (const Pass* pass : technique_->ambientPasses()) {
         pass->apply();

@@ -87,6 +87,22 @@ int runShell(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool xdotool(const std::string& arguments) {
+    return runShell("xdotool " + arguments + " >/dev/null 2>&1") == 0;
+}
+
+bool focusGameWindow() {
+    bool found = false;
+    for (int i = 0; i < 100 && !found; ++i) {
+        found = xdotool("search --name '^Arvel$'");
+        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (!found) return false;
+    // Its status is not to be trusted: it may fail after focusing when windows come and go.
+    xdotool("search --name '^Arvel$' windowfocus --sync");
+    return true;
+}
+
 int countOccurrences(const std::string& text, const std::string& needle) {
     int count = 0;
     for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))

@@ -39,6 +39,12 @@ private:
 // Runs a command line through the shell and returns its exit status.
 int runShell(const std::string& command);
 
+// Runs xdotool with the arguments, its output discarded; true when it succeeded.
+bool xdotool(const std::string& arguments);
+// Waits up to ten seconds for game's window ("Arvel") and gives it the keyboard focus;
+// false when it never appears.
+bool focusGameWindow();
+
 // Counts the occurrences of needle in text.
 int countOccurrences(const std::string& text, const std::string& needle);
 

@@ -30,13 +30,7 @@ protected:
         game_ = std::make_unique<Process>(
             std::vector<std::string>{ARVEL_BIN_DIR "/game"}, dir_.path().string(),
             std::vector<std::pair<std::string, std::string>>{{"ARVEL_NO_DIALOGS", "1"}});
-        bool found = false;
-        for (int i = 0; i < 100 && !found; ++i) {
-            found = xdotool("search --name '^Arvel$'");
-            if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        ASSERT_TRUE(found) << "the window never appeared";
-        xdotool("search --name '^Arvel$' windowfocus --sync");
+        ASSERT_TRUE(test::focusGameWindow()) << "the window never appeared";
         settle();
     }
 
@@ -52,9 +46,7 @@ protected:
         settle();
     }
 
-    static bool xdotool(const std::string& arguments) {
-        return test::runShell("xdotool " + arguments + " >/dev/null 2>&1") == 0;
-    }
+    static bool xdotool(const std::string& arguments) { return test::xdotool(arguments); }
     static void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(400)); }
 
     CameraPlace quit() {
