@@ -389,6 +389,10 @@ int runGame(int, char**) {
         delete e;
     }
 
+    // The overlay's technique is edited like the world's; the world goes first at
+    // shutdown, so it never holds a technique that is gone.
+    if (font) game.world->watchTechnique(font->technique());
+
     // A deterministic clock starts from zero so that every run sees the same times.
     frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
     try {

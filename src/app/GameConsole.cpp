@@ -58,20 +58,24 @@ void hearReport(const char* text) {
 // unreadable one leaves the overlay's font in use, with one message per name.
 void prepareView(int screenWidth, int screenHeight) {
     ConsoleState& s = state();
+    World* world = game().world;
     if (!s.view) {
         QuietBoxes quiet;
         s.view = std::make_unique<ConsoleView>();
         if (!s.view->problem().empty())
             RunTimeMessage("The console's panel is not drawn: %s", s.view->problem().c_str());
+        if (world && s.view->technique()) world->watchTechnique(s.view->technique());
     }
     const char* wanted = consoleSetting("c_font").text;
     if (!wanted) wanted = "";
     if (s.fontName == wanted) return;
     s.fontName = wanted;
+    if (world && s.font) world->unwatchTechnique(s.font->technique());
     s.font.reset();
     QuietBoxes quiet;
     try {
         s.font = std::make_unique<Font>(wanted, screenWidth, screenHeight);
+        if (world) world->watchTechnique(s.font->technique());
     } catch (Exception* e) {
         RunTimeMessage("Console font %s is missing or unreadable; using the overlay's font\n%s",
                        wanted, e->what());
@@ -248,6 +252,10 @@ void reloadOnSchedule() {
 
 void destroyConsoleView() {
     ConsoleState& s = state();
+    if (World* world = game().world) {
+        if (s.font) world->unwatchTechnique(s.font->technique());
+        if (s.view && s.view->technique()) world->unwatchTechnique(s.view->technique());
+    }
     s.font.reset();
     s.view.reset();
     s.fontName.clear();

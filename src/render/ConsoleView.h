@@ -38,6 +38,8 @@ public:
     static std::vector<std::string> wrap(const std::string& text, size_t columns);
 
     const std::string& problem() const { return problem_; }
+    // "console.rt", or null without it.
+    RenderTechnique* technique() const { return technique_.get(); }
 
 private:
     void drawPanel(const Font& font, float bottom, float alpha) const;

@@ -35,6 +35,8 @@ public:
     float glyphHeight() const { return glyphHeight_; }
     float cellU() const { return cellU_; }
     float cellV() const { return cellV_; }
+    // "font.rt", for the reload check.
+    RenderTechnique* technique() const { return technique_; }
 
 private:
     void drawText(const char* text, float x, float y) const;

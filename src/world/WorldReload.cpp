@@ -286,7 +286,14 @@ bool ReloadState::attempt(const char* kind, bool quoteLog, Reload reload) {
         if (!said.empty()) RunTimeMessage("Reloaded %s %s:\n%s", kind, files.c_str(), said.c_str());
         return true;
     }
+    // Two resources read from one file (a default technique and a material's) fail
+    // alike: the file's message is said once a check.
+    const bool alreadySaid =
+        !reloadFiles_.empty() &&
+        std::all_of(reloadFiles_.begin(), reloadFiles_.end(),
+                    [this](const std::string& file) { return failedFiles_.count(file) > 0; });
     for (const std::string& file : reloadFiles_) failedFiles_.insert(file);
+    if (alreadySaid) return false;
     if (quoteLog) said = logSince(logStart);
     RunTimeMessage("Could not reload %s %s; the previous version stays in use:\n%s\n%s", kind,
                    files.c_str(), error.c_str(), said.c_str());
