@@ -200,7 +200,8 @@ private:
     std::vector<Texture*> textures_;
     std::vector<Resource*> programs_;  // vertex programs and pixel shaders
     std::vector<RenderTechnique*> techniques_;
-    std::vector<const Map*> maps_;
+    // By name: a map loaded in place of another may get the old one's address.
+    std::vector<std::string> maps_;
     std::unordered_set<std::string> levelFiles_;
 
     // One check's work.
@@ -249,11 +250,11 @@ void ReloadState::discover() {
     }
     const auto& maps = world_.maps();
     bool sameMaps = maps.size() == maps_.size();
-    for (size_t i = 0; sameMaps && i < maps.size(); ++i) sameMaps = maps[i].get() == maps_[i];
+    for (size_t i = 0; sameMaps && i < maps.size(); ++i) sameMaps = maps[i]->name() == maps_[i];
     if (!sameMaps) {
         maps_.clear();
         for (const auto& map : maps) {
-            maps_.push_back(map.get());
+            maps_.push_back(map->name());
             watchLevelFile(map->name());
         }
     }
