@@ -108,13 +108,14 @@ void quit(Console&, const CommandArgs&) {
 }  // namespace
 
 void registerGameCommands(Console& console) {
-    console.registerCommand(
-        "reload", "", "reload every file of the world and the level that changed on disk", reload);
-    console.registerCommand("screenshot", "[FILE]",
+    console.registerCommand("reload", "reload",
+                            "reload every file of the world and the level that changed on disk",
+                            reload);
+    console.registerCommand("screenshot", "screenshot [FILE]",
                             "write the next frame, without the console, to a PNG file "
                             "(screenshotNNNN.png by default)",
                             screenshot);
-    console.registerCommand("quit", "", "end the game", quit);
+    console.registerCommand("quit", "quit", "end the game", quit);
 }
 
 void listenToReports() { SetReportListener(hearReport); }

@@ -216,12 +216,13 @@ std::string levelConfigName(const std::string& mapName) {
 const std::string& levelName() { return level().name; }
 
 void registerLevelCommands(Console& console) {
+    console.registerCommand("map", "map NAME",
+                            "load another OTM map (in autoexec.cfg: the map loaded at start-up)",
+                            map);
     console.registerCommand(
-        "map", "NAME", "load another OTM map (in autoexec.cfg: the map loaded at start-up)", map);
-    console.registerCommand(
-        "spawn", "MESH X Y Z [YAW] [ANIMATION]",
+        "spawn", "spawn MESH X Y Z [YAW] [ANIMATION]",
         "place an animated .msh mesh in the level, in the sector that holds the point", spawn);
-    console.registerCommand("camera", "X Y Z [PITCH YAW ROLL]",
+    console.registerCommand("camera", "camera X Y Z [PITCH YAW ROLL]",
                             "the camera's place and angles (in a level's .cfg: its start)", camera);
 }
 
