@@ -288,7 +288,9 @@ void Console::listVariables(const CommandArgs& args) {
         print("%-*s %-*s %s", static_cast<int>(nameWidth), variable->name,
               static_cast<int>(valueWidth), value.c_str(), variable->description);
     }
-    print("%zu of %zu settings", listed.size(), variables_.size());
+    // %zu is not known to every C runtime the game runs on.
+    print("%d of %d settings", static_cast<int>(listed.size()),
+          static_cast<int>(variables_.size()));
 }
 
 void Console::listCommands() {
@@ -297,7 +299,7 @@ void Console::listCommands() {
     for (const ConsoleCommand& command : commands_)
         print("%-*s %s", static_cast<int>(width), command.usage.c_str(),
               command.description.c_str());
-    print("%zu commands", commands_.size());
+    print("%d commands", static_cast<int>(commands_.size()));
 }
 
 std::vector<std::string> Console::completionNames() const {
