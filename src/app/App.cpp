@@ -212,11 +212,9 @@ void steer() {
 
 // F12 writes a numbered screenshot; dbg_screenshot_frame names one frame (counted from
 // 1) to write to dbg_screenshot. Read before the swap, while the frame is the back buffer.
-void captureScreenshots() {
+void captureScreenshots(int width, int height) {
     Game& game = arvel::game();
     Settings& s = settings();
-    const int width = s.scrWidth.integer();
-    const int height = s.scrHeight.integer();
     if (keyboard().pressed(platform::kVkF12)) writeNumberedScreenshot(width, height);
     if (s.dbgScreenshotFrame.number > 0 && game.frameCount + 1 == s.dbgScreenshotFrame.number)
         writeScreenshot(s.dbgScreenshot.text, width, height);
@@ -291,7 +289,7 @@ void renderFrame(const Font* font) {
     const int height = settings().scrHeight.integer();
     takeRequestedScreenshot(width, height);
     drawConsole(font, width, height);
-    captureScreenshots();
+    captureScreenshots(width, height);
 
     game.prevTris = gDriver.dNumRenderedTris();
     gDriver.dSwapBuffer();

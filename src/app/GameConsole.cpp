@@ -50,8 +50,9 @@ const ConsoleVariable& consoleSetting(const char* name) {
     return variable ? *variable : missing;
 }
 
+// Already formatted, and may be longer than print's buffer (a compiler's log).
 void hearReport(const char* text) {
-    if (game().console) game().console->print("%s", text);
+    if (game().console) game().console->output().print(text);
 }
 
 // The console's own font, made again when c_font names another file. A missing or

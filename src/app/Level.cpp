@@ -88,21 +88,20 @@ void placeLevelContent() {
     LevelState& state = level();
     const std::string config = levelConfigName(state.name);
     state.start.reset();
-    state.placing = true;
-    bool ran = false;
-    try {
-        ran = game().console->executeFile(config.c_str());
-        if (!ran) {
-            placeDemoMesh("test.msh", -72.5f, 32.1f, -17.5f, 1);
-            placeDemoMesh("testa.msh", -203.5f, -112.0f, -90.0f, 4);
+    // However placing ends, the file as it was read is the one to compare with later.
+    struct Placing {
+        LevelState& state;
+        const std::string& config;
+        ~Placing() {
+            state.placing = false;
+            state.configStamp = fileSystem().stamp(config.c_str());
         }
-    } catch (...) {
-        state.placing = false;
-        state.configStamp = fileSystem().stamp(config.c_str());
-        throw;
+    } placing{state, config};
+    state.placing = true;
+    if (!game().console->executeFile(config.c_str())) {
+        placeDemoMesh("test.msh", -72.5f, 32.1f, -17.5f, 1);
+        placeDemoMesh("testa.msh", -203.5f, -112.0f, -90.0f, 4);
     }
-    state.placing = false;
-    state.configStamp = fileSystem().stamp(config.c_str());
 }
 
 void spawn(Console& console, const CommandArgs& args) {
@@ -138,12 +137,11 @@ void spawn(Console& console, const CommandArgs& args) {
             v[1], v[2], level().name.c_str());
         return;
     }
-    FileHandle* probe = fileSystem().open(args[0].c_str(), kFileRead);
-    if (!probe) {
+    // A missing file would load as an empty mesh without a word.
+    if (fileSystem().stamp(args[0].c_str()).source < 0) {
         say("spawn %s: no such mesh file\n", args[0].c_str());
         return;
     }
-    fileClose(probe);
     MeshInstance* instance = nullptr;
     try {
         instance = g.world->loadDynamicMesh(args[0]);

@@ -146,15 +146,8 @@ World::~World() {
     context.setLight(nullptr, nullptr, nullptr, nullptr);
     context.setCameraView(nullptr, nullptr, nullptr);
 
-    // The cache keys its volumes by mesh and light address: none may outlive the maps.
-    lightCache().clear();
+    dropLevel();
     destroyResources();
-    cameraSector_ = nullptr;
-    cameraMap_ = nullptr;
-    visible_.clear();
-    touched_.clear();
-    maps_.clear();
-    instances_.clear();
     // What is shared by name refers to what comes later: dynamic meshes to techniques
     // and textures, techniques to programs and textures.
     meshes_.reset();
@@ -179,9 +172,9 @@ std::unique_ptr<Map> World::readMap(const std::string& fileName) {
     return map;
 }
 
-Map* World::replaceLevel(std::unique_ptr<Map> map) {
+void World::dropLevel() {
     // The cache keys its volumes by mesh and light address, and the last frame's lists
-    // point into the old level.
+    // point into the level.
     lightCache().clear();
     cameraSector_ = nullptr;
     cameraMap_ = nullptr;
@@ -191,6 +184,10 @@ Map* World::replaceLevel(std::unique_ptr<Map> map) {
     // Sectors list instances they do not own; instances hold references on meshes.
     maps_.clear();
     instances_.clear();
+}
+
+Map* World::replaceLevel(std::unique_ptr<Map> map) {
+    dropLevel();
     meshes_->clear();
     maps_.push_back(std::move(map));
     flagsClear_ = false;

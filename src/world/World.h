@@ -133,6 +133,8 @@ public:
 private:
     void createResources();
     void destroyResources();
+    // Forgets every map and mesh instance, and what the last frame kept of them.
+    void dropLevel();
 
     // Frame steps.
     void setUpMatrices(const CameraView& camera);
