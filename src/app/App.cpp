@@ -1,4 +1,5 @@
 #include "app/App.h"
+#include "app/CommandLine.h"
 #include "app/Game.h"
 #include "app/GameConsole.h"
 #include "app/Level.h"
@@ -12,7 +13,9 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "console/Console.h"
 #include "console/Settings.h"
@@ -120,37 +123,55 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
     }
 }
 
-// Mounts the data sources in lookup order; a source that cannot mount is dropped.
-void mountFileSystem() {
-    auto mountDirectory = [](const char* prefix) {
+// Mounts the data sources in lookup order: the working directory and its folders, then
+// each data folder and its folders, so the user's files win over installed ones; the
+// archives last. A source that cannot mount is dropped.
+void mountFileSystem(const std::vector<std::string>& dataFolders) {
+    auto mountDirectory = [](const std::string& prefix) {
         auto* source = new CommonFile();
-        if (fileSystem().mount(source, prefix)) return true;
+        if (fileSystem().mount(source, prefix.c_str())) return true;
         delete source;
         return false;
     };
-    if (!mountDirectory("")) {
-        SetErrorLocation(114, "Main");
-        FatalError("FATAL ERROR: Couldn't setup file system at all");
+    std::vector<std::string> roots{""};
+    for (const std::string& folder : dataFolders) {
+        const char last = folder.back();
+        roots.push_back(last == '/' || last == '\\' ? folder : folder + "/");
     }
-    mountDirectory("textures\\");
-    mountDirectory("shaders\\");
-    mountDirectory("lshaders\\");
+    for (const std::string& root : roots) {
+        if (!mountDirectory(root) && root.empty()) {
+            SetErrorLocation(114, "Main");
+            FatalError("FATAL ERROR: Couldn't setup file system at all");
+        }
+        mountDirectory(root + "textures\\");
+        mountDirectory(root + "shaders\\");
+        mountDirectory(root + "lshaders\\");
+    }
     // Consulted last: only for names no folder has.
-    auto* archive = new ArchiveFile();
-    if (!fileSystem().mount(archive, "Data.zip")) delete archive;
+    for (const std::string& root : roots) {
+        auto* archive = new ArchiveFile();
+        if (!fileSystem().mount(archive, (root + "Data.zip").c_str())) delete archive;
+    }
 }
 
-void createConsole() {
+// False, with the reason in error, when a statement of the command line names nothing
+// the console knows; then nothing has run.
+bool createConsole(const std::vector<CommandLineStatement>& statements, std::string& error) {
     Game& game = arvel::game();
     game.console = new Console();
     registerSettings(*game.console, settings());
     registerLevelCommands(*game.console);
     registerGameCommands(*game.console);
+    if (!checkStatements(*game.console, statements, error)) return false;
     // From here on what the boxes say is also in the console's scroll-back.
     listenToReports();
     game.console->setLock(false);
     game.console->executeFile("autoexec.cfg");
+    // The command line is start-up configuration too: it may set locked settings.
+    for (const CommandLineStatement& statement : statements)
+        game.console->executeLine(statementLine(statement).c_str());
     game.console->setLock(true);
+    return true;
 }
 
 // Advances the frame clock: the tick count, or exact steps when dbg_frame_ms is set.
@@ -326,8 +347,20 @@ int runLoop(const Font* font) {
 
 Game& game() { return gameState; }
 
-int runGame(int, char**) {
+int runGame(int argc, char** argv) {
     Game& game = arvel::game();
+    CommandLine options;
+    std::string error;
+    // A mistake is reported before a window opens or a file is written.
+    if (!parseCommandLine(argc, argv, options, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        printUsage(stderr, argv[0]);
+        return 1;
+    }
+    if (options.help) {
+        printUsage(stdout, argv[0]);
+        return 0;
+    }
     std::set_terminate(onTerminate);
     if (!platform::registerClass("Arvel", windowProcedure)) {
         SetErrorLocation(90, "Main");
@@ -336,8 +369,13 @@ int runGame(int, char**) {
     }
     zone().create();
     createRenderQueue();
-    mountFileSystem();
-    createConsole();
+    mountFileSystem(options.dataFolders);
+    if (!createConsole(options.statements, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        printUsage(stderr, argv[0]);
+        shutdown();
+        return 1;
+    }
 
     Settings& s = settings();
     if (!loadDriver(s.gfxDriver.text)) {

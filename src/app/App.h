@@ -3,7 +3,8 @@
 
 namespace arvel {
 
-// Runs the game in the working directory; returns the process exit status.
+// Runs the game in the working directory (arguments: see CommandLine.h); returns the
+// process exit status.
 int runGame(int argc, char** argv);
 
 }  // namespace arvel
