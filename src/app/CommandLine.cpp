@@ -122,7 +122,7 @@ void printUsage(FILE* out, const char* program) {
                  "                   (its textures, shaders, lshaders folders and Data.zip)\n"
                  "  +SETTING VALUE   set a setting after autoexec.cfg, as a line of it would\n"
                  "                   (+dbg_quit_frame 100, +dbg_camera \"0 40 0 0 90 0\")\n"
-                 "  +COMMAND WORD... run a command after autoexec.cfg (+map mylevel)\n"
+                 "  +COMMAND WORD... run a command after autoexec.cfg (+map mylevel.otm)\n"
                  "  --help           show this text\n"
                  "It reads autoexec.cfg and writes dump.dmp and screenshots in the working "
                  "directory.\n",
