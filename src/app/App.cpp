@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/Game.h"
 #include "app/GameConsole.h"
+#include "app/GameWindow.h"
 #include "app/Level.h"
 #include "app/Screenshot.h"
 
@@ -76,7 +77,6 @@ void shutdown() {
 
 void activate(bool on) {
     Game& game = arvel::game();
-    Settings& s = settings();
     if (!on) {
         game.active = false;
         platform::setCursorVisible(true);
@@ -84,8 +84,7 @@ void activate(bool on) {
         return;
     }
     // A windowed game keeps the desktop's display mode.
-    if (s.scrFullscreen.flag && !gDriver.dSetResolution(s.scrWidth.integer(), s.scrHeight.integer(),
-                                                        s.scrBpp.integer(), s.scrFreq.integer())) {
+    if (!setGameDisplayMode()) {
         SetErrorLocation(444, "Main");
         FatalError("Couldn't set desired graphics mode\n");
         platform::postQuitMessage(0);
@@ -103,7 +102,9 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
             return 0;
         case platform::kMsgCreate:
         case platform::kMsgDestroy:
+            return 0;
         case platform::kMsgSize:
+            noteWindowSize(lParam);
             return 0;
         case platform::kMsgClose:
             shutdown();
@@ -118,6 +119,16 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
         case platform::kMsgChar:
             consoleCharacter(static_cast<unsigned>(wParam));
             return 0;
+        case platform::kMsgSysKeyDown:
+            // Alt+Enter, once per press: full screen and window change places.
+            if (wParam != platform::kVkReturn)
+                return platform::defWindowProc(window, message, wParam, lParam);
+            if (!(lParam & (intptr_t(1) << 30))) toggleFullScreen();
+            return 0;
+        case platform::kMsgSysChar:
+            // Its character, which the system would answer with a beep.
+            if (wParam == '\r') return 0;
+            return platform::defWindowProc(window, message, wParam, lParam);
         default:
             return platform::defWindowProc(window, message, wParam, lParam);
     }
@@ -277,8 +288,19 @@ void flickerLights() {
     }
 }
 
-void renderFrame(const Font* font) {
+// A window that changed size is drawn at its new size from this frame on.
+void followWindowSize(Font* font) {
+    int width = 0, height = 0;
+    if (!takeNewFrameSize(width, height)) return;
+    gDriver.dChangeWindowSize(width, height);
+    if (game().world)
+        game().world->setWindowSize(static_cast<float>(width), static_cast<float>(height));
+    if (font) font->setScreenSize(width, height);
+}
+
+void renderFrame(Font* font) {
     Game& game = arvel::game();
+    followWindowSize(font);
     tick();
     const float now = frameClock().timeSeconds;
     if (game.frameCount % 10 == 0) {
@@ -306,8 +328,8 @@ void renderFrame(const Font* font) {
     const int tris = gDriver.dNumRenderedTris() - game.prevTris;
     if (font) drawOverlay(*font, tris);
 
-    const int width = settings().scrWidth.integer();
-    const int height = settings().scrHeight.integer();
+    const int width = frameWidth();
+    const int height = frameHeight();
     takeRequestedScreenshot(width, height);
     drawConsole(font, width, height);
     captureScreenshots(width, height);
@@ -324,7 +346,7 @@ void renderFrame(const Font* font) {
     reloadOnSchedule();
 }
 
-int runLoop(const Font* font) {
+int runLoop(Font* font) {
     platform::Message message;
     for (;;) {
         if (platform::peekMessage()) {
@@ -384,12 +406,10 @@ int runGame(int argc, char** argv) {
         return 0;
     }
 
-    const int width = s.scrWidth.integer();
-    const int height = s.scrHeight.integer();
-    game.window = platform::createWindow(
-        "Arvel", "Arvel", s.scrFullscreen.flag ? platform::kWindowPopup : platform::kWindowNormal,
-        0, 0, width, height);
+    game.window = createGameWindow();
     if (!game.window) return 0;
+    const int width = frameWidth();
+    const int height = frameHeight();
 
     if (!gDriver.dSetRenderWindow(game.window, s.scrBpp.integer(), s.scrDbpp.integer(),
                                   s.scrSbpp.integer())) {

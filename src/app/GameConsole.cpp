@@ -196,6 +196,8 @@ void drawConsole(const Font* overlay, int screenWidth, int screenHeight) {
     ConsoleState& s = state();
     if (!s.open || !game().console) return;
     prepareView(screenWidth, screenHeight);
+    // The window may have changed size since the font was made.
+    if (s.font) s.font->setScreenSize(screenWidth, screenHeight);
     const Font* font = s.font ? s.font.get() : overlay;
     if (!font) return;
 

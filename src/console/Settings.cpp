@@ -10,7 +10,8 @@ void registerSettings(Console& console, Settings& s) {
         ConsoleVariable* variable;
         const char* description;
     } all[] = {
-        {&s.scrWidth, "window or screen width in pixels"},
+        {&s.scrWidth,
+         "window or screen width in pixels (0 x 0: the desktop's, 640 x 480 in a window)"},
         {&s.scrHeight, "window or screen height in pixels"},
         {&s.scrBpp, "colour bits per pixel of the display mode"},
         {&s.scrDbpp, "depth buffer bits"},
@@ -42,6 +43,7 @@ void registerSettings(Console& console, Settings& s) {
         {&s.expRootDir, "game folder the exporter makes paths relative to"},
         {&s.expBeamSamples, "samples per light beam in the exporter"},
         {&s.scrFullscreen, "full screen display mode (false: a normal window)"},
+        {&s.scrResizable, "the window's edges can be dragged and it can be maximised"},
         {&s.dbgFrameMs, "above 0: the clock advances exactly this many ms per frame"},
         {&s.dbgQuitFrame, "above 0: close the window after this many frames"},
         {&s.dbgCamera, "\"x y z pitch yaw roll\": where the camera starts"},

@@ -44,6 +44,8 @@ struct Settings {
 
     // false: a normal window, and no display-mode switch on activation.
     ConsoleVariable scrFullscreen{"scr_fullscreen", true};
+    // true: a window (not full screen) can be resized and maximised; the frame follows.
+    ConsoleVariable scrResizable{"scr_resizable", true};
     // Above 0: the frame clock advances by exactly this many ms per frame.
     ConsoleVariable dbgFrameMs{"dbg_frame_ms", 0.0};
     // Above 0: the window closes, as by Escape, after this many frames.

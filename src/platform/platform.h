@@ -22,7 +22,9 @@ enum : unsigned {
     kMsgClose = 0x0010,
     kMsgQuit = 0x0012,
     kMsgKeyDown = 0x0100,
-    kMsgChar = 0x0102,  // a typed character: wParam its code (ASCII)
+    kMsgChar = 0x0102,        // a typed character: wParam its code (ASCII)
+    kMsgSysKeyDown = 0x0104,  // a key pressed with Alt held (lParam bit 29 set)
+    kMsgSysChar = 0x0106,     // the character of such a key
 };
 
 // Virtual-key codes used by the engine (letters and digits are their ASCII codes).
@@ -66,10 +68,22 @@ bool initialise();
 
 // Window class and window.
 bool registerClass(const char* className, WindowProc procedure);
-// style: kWindowPopup (borderless at the given place) or kWindowNormal (a framed window).
-enum WindowStyle { kWindowPopup, kWindowNormal };
+// Window styles:
+// - kWindowPopup: borderless at the given place (full screen after a display-mode switch);
+// - kWindowNormal: a framed window of a fixed size;
+// - kWindowResizable: a framed window whose edges drag and which maximises;
+// - kWindowDesktop: borderless over the whole primary display in its current mode, with
+//   no mode switch; the place and size given are not used.
+// Sizes are those of the drawing area; a size change reaches the window procedure as
+// kMsgSize, lParam holding the new width in its low word and the height in its high word.
+enum WindowStyle { kWindowPopup, kWindowNormal, kWindowResizable, kWindowDesktop };
 Window* createWindow(const char* className, const char* title, WindowStyle style, int x, int y,
                      int width, int height);
+// Gives a window another style, place and size, as for switching between full screen
+// and a window while it runs.
+bool setWindowStyle(Window* window, WindowStyle style, int x, int y, int width, int height);
+// The size of the window's drawing area in pixels.
+bool windowClientSize(Window* window, int* width, int* height);
 // Shows the window and, as a shown top-level window is on Win32, activates it.
 void showWindow(Window* window);
 void updateWindow(Window* window);
@@ -125,7 +139,9 @@ struct DisplayMode {
     int width = 0, height = 0, bits = 0, frequency = 0;
 };
 bool enumDisplayMode(int index, DisplayMode* mode);  // false past the last mode
-bool testDisplayMode(const DisplayMode& mode);       // could the display switch to it?
+// The desktop's mode: the display's own before any switch this program made.
+bool desktopDisplayMode(DisplayMode* mode);
+bool testDisplayMode(const DisplayMode& mode);  // could the display switch to it?
 // Full screen in that mode on the window that holds the GL context.
 bool changeDisplayMode(const DisplayMode& mode);
 bool restoreDisplayMode();

@@ -33,12 +33,9 @@ Font::Font(const char* file, int screenWidth, int screenHeight) {
             throw new Exception(__LINE__, kSource, "Font image %s is missing or unreadable\n",
                                 texture->name().c_str());
         technique_->load();
-        const int width = screenWidth > 0 ? screenWidth : 1;
-        const int height = screenHeight > 0 ? screenHeight : 1;
-        glyphWidth_ = static_cast<float>(texture->width()) * 2.0f /
-                      (static_cast<float>(width) * static_cast<float>(kGridCells));
-        glyphHeight_ = static_cast<float>(texture->height()) * 2.0f /
-                       (static_cast<float>(height) * static_cast<float>(kGridCells));
+        imageWidth_ = texture->width();
+        imageHeight_ = texture->height();
+        setScreenSize(screenWidth, screenHeight);
         texture->getNormalizationFactors(&s, &t);
     } catch (Exception* cause) {
         delete texture;
@@ -51,6 +48,15 @@ Font::Font(const char* file, int screenWidth, int screenHeight) {
     cellV_ = t * 0.0625f;
     textureSet_ = new Material(nullptr, nullptr);
     textureSet_->addTexture(texture);
+}
+
+void Font::setScreenSize(int screenWidth, int screenHeight) {
+    const int width = screenWidth > 0 ? screenWidth : 1;
+    const int height = screenHeight > 0 ? screenHeight : 1;
+    glyphWidth_ = static_cast<float>(imageWidth_) * 2.0f /
+                  (static_cast<float>(width) * static_cast<float>(kGridCells));
+    glyphHeight_ = static_cast<float>(imageHeight_) * 2.0f /
+                   (static_cast<float>(height) * static_cast<float>(kGridCells));
 }
 
 Font::~Font() {

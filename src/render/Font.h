@@ -22,6 +22,9 @@ public:
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
+    // The window's new size: glyphs keep their size in pixels.
+    void setScreenSize(int screenWidth, int screenHeight);
+
     // Projection and model-view saved and set to the identity-based 2D view;
     // end2D restores them.
     void begin2D() const;
@@ -43,6 +46,8 @@ private:
 
     RenderTechnique* technique_ = nullptr;
     Material* textureSet_ = nullptr;
+    int imageWidth_ = 0;  // the glyph image's pixels
+    int imageHeight_ = 0;
     float glyphWidth_ = 0.0f;
     float glyphHeight_ = 0.0f;
     float cellU_ = 0.0f;

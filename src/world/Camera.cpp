@@ -1,6 +1,8 @@
 #include "world/Camera.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/Semaphore.h"
 
@@ -28,6 +30,25 @@ private:
     Semaphore* lock_;
 };
 
+// Camera space: four side planes through the eye that pass through the window from
+// (-x, -y) to (x, y) one unit ahead, no caps.
+ViewVolume pyramid(float x, float y, const Plane (&planes)[4]) {
+    ViewVolume volume;
+    volume.sidePlanes.assign(std::begin(planes), std::end(planes));
+    volume.corners = {{-x, -y, -1, 0}, {x, -y, -1, 0}, {x, y, -1, 0}, {-x, y, -1, 0}};
+    volume.finish();
+    return volume;
+}
+
+// The inward plane through the eye and the line at tangent slope of the axis: normal
+// (-1, -slope) in the (axis, z) plane, of unit length, mirrored for the other side.
+Plane sidePlane(int axis, float sign, float slope) {
+    const float length = std::sqrt(1.0f + slope * slope);
+    Vector4 normal{0, 0, -slope / length, 0};
+    (axis == 0 ? normal.x : normal.y) = -sign / length;
+    return Plane{normal, 0};
+}
+
 }  // namespace
 
 CameraView::CameraView() { setFieldOfView(90.0f); }
@@ -40,13 +61,22 @@ void CameraView::setFieldOfView(float degrees) {
 
     float h = degrees * kHalfDegreesToRadians;
     float c = std::cos(h), s = std::sin(h);
-    frustum_ = ViewVolume();
-    frustum_.sidePlanes = {Plane{{-c, 0, -s, 0}, 0}, Plane{{c, 0, -s, 0}, 0},
-                           Plane{{0, -c, -s, 0}, 0}, Plane{{0, c, -s, 0}, 0}};
     // The window one unit ahead, where the planes pass (1 by 1 at 90 degrees).
     float e = std::tan(h);
-    frustum_.corners = {{-e, -e, -1, 0}, {e, -e, -1, 0}, {e, e, -1, 0}, {-e, e, -1, 0}};
-    frustum_.finish();
+    frustum_ = pyramid(e, e,
+                       {Plane{{-c, 0, -s, 0}, 0}, Plane{{c, 0, -s, 0}, 0}, Plane{{0, -c, -s, 0}, 0},
+                        Plane{{0, c, -s, 0}, 0}});
+}
+
+ViewVolume CameraView::worldVolume(const FrameShape& frame) const {
+    const float e = frustum_.corners[2].x;
+    if (frame.slopeX <= e && frame.slopeY <= e) return frustum_.transformed(cameraToWorld());
+    // A window wider (or taller) than the field of view: its sides must not be cut.
+    const float x = std::max(e, frame.slopeX), y = std::max(e, frame.slopeY);
+    return pyramid(
+               x, y,
+               {sidePlane(0, 1, x), sidePlane(0, -1, x), sidePlane(1, 1, y), sidePlane(1, -1, y)})
+        .transformed(cameraToWorld());
 }
 
 void CameraView::updateMatrix() {

@@ -6,6 +6,7 @@
 
 #include "core/math/Matrix4.h"
 #include "core/math/Vector4.h"
+#include "world/FrameShape.h"
 #include "world/ViewVolume.h"
 
 namespace arvel {
@@ -37,8 +38,9 @@ public:
     void updateMatrix();
     // Camera to world space: the inverse of the (rigid) view matrix.
     Matrix4 cameraToWorld() const;
-    // The frustum carried into world space.
-    ViewVolume worldVolume() const { return frustum_.transformed(cameraToWorld()); }
+    // The frustum carried into world space, widened where a frame of that shape sees
+    // more than it (a window wider than the field of view).
+    ViewVolume worldVolume(const FrameShape& frame = FrameShape()) const;
 
 private:
     float fieldOfView_ = 90.0f;

@@ -24,8 +24,6 @@ namespace arvel {
 namespace {
 
 constexpr float kMinimumExtent = 1e-6f;
-// The 4:3 projection sees 0.75 units up for every unit across.
-constexpr float kAspectSlope = 0.75f;
 
 void clearBits(SceneNode& node, int bits) { node.setFlags(node.getFlags() & ~bits); }
 
@@ -186,16 +184,16 @@ std::vector<uint32_t> triangleIndices(const FaceList& faces) {
 }
 
 // The quad that counts the volume the camera stands in, at the near plane and facing
-// the camera, so it counts as a way into a volume does.
-void drawInShadowQuad(const PassList& passes, const Matrix4& view) {
+// the camera, so it counts as a way into a volume does. It covers the whole frame
+// however wide the window is.
+void drawInShadowQuad(const PassList& passes, const Matrix4& view, const FrameShape& shape) {
     static const RenderTexCoord kTexCoord{0.0f, 0.0f};
-    static const RenderPosition kCorners[4] = {{-1.0f, -1.0f, -1.0f, 0.0f},
-                                               {1.0f, -1.0f, -1.0f, 0.0f},
-                                               {1.0f, 1.0f, -1.0f, 0.0f},
-                                               {-1.0f, 1.0f, -1.0f, 0.0f}};
+    const float x = std::max(1.0f, shape.slopeX), y = std::max(1.0f, shape.slopeY);
+    const RenderPosition corners[4] = {
+        {-x, -y, -1.0f, 0.0f}, {x, -y, -1.0f, 0.0f}, {x, y, -1.0f, 0.0f}, {-x, y, -1.0f, 0.0f}};
     RenderVertex quad[4] = {};
     for (int i = 0; i < 4; ++i) {
-        quad[i].position = &kCorners[i];
+        quad[i].position = &corners[i];
         quad[i].texCoord = &kTexCoord;
     }
     gDriver.dMatrixMode(dcode::kModelView);
@@ -216,7 +214,7 @@ void drawPrecomputedVolume(const LightFrame& frame, const Light& light,
     gDriver.dMatrix(frame.projection.m);
     gDriver.dMatrixMode(dcode::kModelView);
     gDriver.dMatrix(frame.view.m);
-    if (inShadow) drawInShadowQuad(passes, frame.view);
+    if (inShadow) drawInShadowQuad(passes, frame.view, frame.shape);
     if (!light.shadowMesh || indices.empty()) return;
     const VertexArray& array = light.shadowMesh->vertexArray();
     if (!array.valid()) return;
@@ -241,7 +239,8 @@ void drawGroupShadow(const LightFrame& frame, const Light& light, const LightGro
     std::vector<uint32_t> culled;
     const std::vector<uint32_t>* indices = nullptr;
     if (light.shadowMesh && settings().gfxCullVolumes.flag) {
-        culled = triangleIndices(selectFaces(*light.shadowMesh, group.volume(frame.cameraToWorld)));
+        culled = triangleIndices(
+            selectFaces(*light.shadowMesh, group.volume(frame.cameraToWorld, frame.shape)));
         indices = &culled;
     } else if (light.shadowBatch) {
         indices = &light.shadowBatch->indices;
@@ -388,9 +387,9 @@ void LightGroup::merge(const LightGroup& other) {
     farthest = std::max(farthest, other.farthest);
 }
 
-ViewVolume LightGroup::volume(const Matrix4& cameraToWorld) const {
-    return ViewVolume::fromScreenRect(box.min.x, box.max.x, box.min.y * kAspectSlope,
-                                      box.max.y * kAspectSlope, farthest)
+ViewVolume LightGroup::volume(const Matrix4& cameraToWorld, const FrameShape& shape) const {
+    return ViewVolume::fromScreenRect(box.min.x * shape.slopeX, box.max.x * shape.slopeX,
+                                      box.min.y * shape.slopeY, box.max.y * shape.slopeY, farthest)
         .transformed(cameraToWorld);
 }
 

@@ -17,6 +17,7 @@
 #include "core/math/BoundingBox.h"
 #include "core/math/Matrix4.h"
 #include "core/math/Vector4.h"
+#include "world/FrameShape.h"
 #include "world/ViewVolume.h"
 #include "world/VisibleSet.h"
 
@@ -55,6 +56,7 @@ struct LightFrame {
     Matrix4 viewProjection;
     float halfWidth = 0.0f;  // half the window, pixels
     float halfHeight = 0.0f;
+    FrameShape shape;                          // the projection's slopes
     const ViewVolume* cameraVolume = nullptr;  // world space
     const VisibleSet* visible = nullptr;       // the camera's set, boxes included
 
@@ -127,9 +129,9 @@ struct LightGroup {
              const std::array<Vector4, 8>& corners, const Vector4& eye);
     void merge(const LightGroup& other);
     bool empty() const { return instances.empty(); }
-    // The pyramid from the eye through the group's screen rectangle, as deep as its
-    // farthest corner, in world space.
-    ViewVolume volume(const Matrix4& cameraToWorld) const;
+    // The pyramid from the eye through the group's screen rectangle of a frame of that
+    // shape, as deep as its farthest corner, in world space.
+    ViewVolume volume(const Matrix4& cameraToWorld, const FrameShape& shape) const;
 };
 
 // Whether an instance with this bounding volume can cast a shadow the camera sees: it

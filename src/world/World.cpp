@@ -76,10 +76,11 @@ void setBits(Node& node, int bits) {
 
 }  // namespace
 
-Matrix4 frameProjection(float nearPlane) {
+Matrix4 frameProjection(float nearPlane, const FrameShape& shape) {
     // A near plane at or behind the eye has no projection; keep the default instead.
     const float n = (std::isfinite(nearPlane) && nearPlane > 0.0f) ? nearPlane : 1.0f;
-    const float left = -n, right = n, bottom = -0.75f * n, top = 0.75f * n;
+    const float right = shape.slopeX * n, top = shape.slopeY * n;
+    const float left = -right, bottom = -top;
     const float epsilon = 0.001f;
     Matrix4 p;
     for (float& element : p.m) element = 0.0f;
@@ -103,6 +104,7 @@ World::World(Console* console, float width, float height)
       height_(height),
       halfWidth_(width * 0.5f),
       halfHeight_(height * 0.5f),
+      shape_(FrameShape::ofWindow(width, height)),
       meshes_(std::make_unique<ResourceRegistry>()),
       programs_(std::make_unique<ResourceRegistry>()),
       textures_(std::make_unique<ResourceRegistry>()) {
@@ -117,6 +119,14 @@ World::World(Console* console, float width, float height)
         throw new Exception(__LINE__, kSource, e,
                             "Couldn't create world due to missing/invalid basic resources\n");
     }
+}
+
+void World::setWindowSize(float width, float height) {
+    width_ = width;
+    height_ = height;
+    halfWidth_ = width * 0.5f;
+    halfHeight_ = height * 0.5f;
+    shape_ = FrameShape::ofWindow(width, height);
 }
 
 void World::createResources() {
@@ -264,7 +274,7 @@ void World::render(const CameraView& camera) {
 }
 
 void World::setUpMatrices(const CameraView& camera) {
-    projection_ = frameProjection(static_cast<float>(settings().gfxNearClipplane.number));
+    projection_ = frameProjection(static_cast<float>(settings().gfxNearClipplane.number), shape_);
     gDriver.dMatrixMode(1);
     gDriver.dMatrix(projection_.m);
     gDriver.dMatrixMode(2);
@@ -288,6 +298,7 @@ void World::prepareLightFrame() {
     f.viewProjection = viewProjection_;
     f.halfWidth = halfWidth_;
     f.halfHeight = halfHeight_;
+    f.shape = shape_;
     f.cameraVolume = nullptr;  // made by the walk
     f.visible = &visible_;
     f.maps.clear();
@@ -322,7 +333,7 @@ void World::walk(const CameraView& camera) {
     assert(contentFlagsClear(maps_));
     flagsClear_ = false;  // until this frame has cleared up after itself
 
-    cameraVolume_ = std::make_unique<ViewVolume>(camera.worldVolume());
+    cameraVolume_ = std::make_unique<ViewVolume>(camera.worldVolume(shape_));
     lightFrame_.cameraVolume = cameraVolume_.get();
     if (cameraSector_ && !settings().dbgWalkAll.flag) {
         cameraMap_->walk(camera.position, cameraSector_, *cameraVolume_, visible_,

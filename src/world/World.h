@@ -15,6 +15,7 @@
 
 #include "core/math/BoundingBox.h"
 #include "core/math/Matrix4.h"
+#include "world/FrameShape.h"
 #include "world/LightRenderer.h"
 #include "world/VisibleSet.h"
 
@@ -36,9 +37,9 @@ class ViewVolume;
 struct DOcclusionQueries;
 struct ReloadResult;
 
-// The infinite-far-plane projection of a frame: 90 degrees across at 4:3 whatever the
-// window, near plane at nearPlane.
-Matrix4 frameProjection(float nearPlane);
+// The infinite-far-plane projection of a frame of that shape (FrameShape.h), near plane
+// at nearPlane. The default shape is 90 degrees across at 4:3.
+Matrix4 frameProjection(float nearPlane, const FrameShape& shape = FrameShape());
 
 // Number of lights the last frame found visible, for the statistics line.
 int visibleLightCount();
@@ -99,6 +100,10 @@ public:
     Console* console() const { return console_; }
     float width() const { return width_; }
     float height() const { return height_; }
+    const FrameShape& shape() const { return shape_; }
+    // The window's new drawing area, in pixels: the next frame projects, boxes and
+    // scissors for it.
+    void setWindowSize(float width, float height);
 
     // Occlusion queries: the array (null where unsupported) and its size.
     DOcclusionQueries* queries() const { return queries_; }
@@ -159,6 +164,7 @@ private:
     Console* console_;
     float width_, height_;
     float halfWidth_, halfHeight_;
+    FrameShape shape_;
 
     std::unique_ptr<ResourceRegistry> meshes_;
     std::unique_ptr<ResourceRegistry> programs_;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "reference/Bvh.h"
+#include "world/FrameShape.h"
 
 namespace arvel::reference {
 
@@ -58,6 +59,9 @@ ReferenceImage render(const Scene& scene, const CameraPlace& camera, const Rende
     const Bvh bvh(scene.triangles);
     Vec3 right, up, back;
     cameraAxes(camera, right, up, back);
+    // The frame game projects for a window of this size.
+    const FrameShape shape = FrameShape::ofWindow(image.width, image.height);
+    const double slopeX = shape.slopeX, slopeY = shape.slopeY;
 
     for (int py = 0; py < image.height; ++py) {
         for (int px = 0; px < image.width; ++px) {
@@ -66,7 +70,7 @@ ReferenceImage render(const Scene& scene, const CameraPlace& camera, const Rende
             // Camera-space direction with z = -1, so that t is the depth.
             const double x = (px + 0.5) * 2.0 / image.width - 1.0;
             const double y = 1.0 - (py + 0.5) * 2.0 / image.height;
-            const Vec3 direction = right * x + up * (0.75 * y) - back;
+            const Vec3 direction = right * (slopeX * x) + up * (slopeY * y) - back;
             Hit hit;
             if (!bvh.closestFront(camera.position, direction, options.nearPlane, 1e30, hit))
                 continue;

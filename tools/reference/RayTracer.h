@@ -1,8 +1,9 @@
 // The reference picture: one ray through every pixel centre, the engine's camera and
-// projection (90 degrees across at 4:3, near plane 1), and the lighting of the default
-// techniques on white surfaces with unperturbed normals: a quarter of white as ambient,
-// and for every light the diffuse term colour * max(0, n . l) * max(0, 1 - d / outer
-// radius), where nothing lies on the segment to the light.
+// projection (the frame of world/FrameShape.h for the picture's size: 90 degrees across
+// at 4:3, the same height with a wider or narrower width otherwise; near plane 1), and
+// the lighting of the default techniques on white surfaces with unperturbed normals: a
+// quarter of white as ambient, and for every light the diffuse term colour * max(0,
+// n . l) * max(0, 1 - d / outer radius), where nothing lies on the segment to the light.
 #pragma once
 
 #include <array>

@@ -32,6 +32,14 @@ bool enumDisplayMode(int index, DisplayMode* mode) {
     return true;
 }
 
+bool desktopDisplayMode(DisplayMode* mode) {
+    if (mode == nullptr || !initialise()) return false;
+    SDL_DisplayMode found{};
+    if (SDL_GetDesktopDisplayMode(0, &found) != 0) return false;
+    *mode = fromSdl(found);
+    return true;
+}
+
 bool testDisplayMode(const DisplayMode& mode) {
     DisplayMode candidate;
     for (int index = 0; enumDisplayMode(index, &candidate); ++index) {

@@ -67,7 +67,11 @@ void translateKey(const SDL_KeyboardEvent& event) {
     // Repeat count 1, the scan code, and bit 30 for a key that was already down.
     intptr_t lParam = 1 | intptr_t(event.keysym.scancode & 0xFF) << 16;
     if (event.repeat) lParam |= intptr_t(1) << 30;
-    post(window, kMsgKeyDown, uintptr_t(key), lParam);
+    // With Alt held (not as AltGr, which is Ctrl + Alt) a key is a system key, bit 29
+    // set, as Alt+Enter is on Win32.
+    const bool alt = (event.keysym.mod & KMOD_ALT) != 0 && (event.keysym.mod & KMOD_CTRL) == 0;
+    if (alt) lParam |= intptr_t(1) << 29;
+    post(window, alt ? kMsgSysKeyDown : kMsgKeyDown, uintptr_t(key), lParam);
 }
 
 // Typed text as the system's character messages: one per printable ASCII byte.

@@ -19,6 +19,8 @@ namespace sdl {
 bool createSdlWindow(Window* window, bool opengl) {
     Uint32 flags = window->visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     if (window->style == kWindowPopup) flags |= SDL_WINDOW_BORDERLESS;
+    if (window->style == kWindowResizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (window->style == kWindowDesktop) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (opengl) flags |= SDL_WINDOW_OPENGL;
     SDL_Window* made = SDL_CreateWindow(window->title.c_str(), window->x, window->y, window->width,
                                         window->height, flags);
@@ -69,6 +71,36 @@ Window* createWindow(const char* className, const char* title, WindowStyle style
         return nullptr;
     }
     return window;
+}
+
+bool setWindowStyle(Window* window, WindowStyle style, int x, int y, int width, int height) {
+    if (window == nullptr || !sdl::windowAlive(window) || window->sdl == nullptr) return false;
+    SDL_Window* made = window->sdl;
+    window->style = style;
+    if (style == kWindowDesktop)
+        return SDL_SetWindowFullscreen(made, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    // Out of full screen first: SDL keeps the windowed size and place apart from it.
+    if ((SDL_GetWindowFlags(made) & SDL_WINDOW_FULLSCREEN) != 0 &&
+        SDL_SetWindowFullscreen(made, 0) != 0)
+        return false;
+    SDL_SetWindowBordered(made, style == kWindowPopup ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowResizable(made, style == kWindowResizable ? SDL_TRUE : SDL_FALSE);
+    window->x = x;
+    window->y = y;
+    window->width = width > 0 ? width : 1;
+    window->height = height > 0 ? height : 1;
+    SDL_SetWindowSize(made, window->width, window->height);
+    SDL_SetWindowPosition(made, x, y);
+    return true;
+}
+
+bool windowClientSize(Window* window, int* width, int* height) {
+    if (window == nullptr || !sdl::windowAlive(window) || window->sdl == nullptr) return false;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window->sdl, &w, &h);
+    if (width) *width = w;
+    if (height) *height = h;
+    return w > 0 && h > 0;
 }
 
 void showWindow(Window* window) {

@@ -33,6 +33,24 @@ bool enumDisplayMode(int index, DisplayMode* mode) {
     return true;
 }
 
+bool desktopDisplayMode(DisplayMode* mode) {
+    if (mode == nullptr) return false;
+    DEVMODEA devmode{};
+    devmode.dmSize = sizeof devmode;
+    // The registry holds the mode a switch returns to; Wine may keep none there.
+    if (!EnumDisplaySettingsA(nullptr, ENUM_REGISTRY_SETTINGS, &devmode) ||
+        devmode.dmPelsWidth == 0) {
+        devmode = DEVMODEA{};
+        devmode.dmSize = sizeof devmode;
+        if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &devmode)) return false;
+    }
+    mode->width = static_cast<int>(devmode.dmPelsWidth);
+    mode->height = static_cast<int>(devmode.dmPelsHeight);
+    mode->bits = static_cast<int>(devmode.dmBitsPerPel);
+    mode->frequency = static_cast<int>(devmode.dmDisplayFrequency);
+    return mode->width > 0 && mode->height > 0;
+}
+
 bool testDisplayMode(const DisplayMode& mode) {
     if (!validSize(mode)) return false;
     DEVMODEA devmode = toSystem(mode);

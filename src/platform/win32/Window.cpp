@@ -70,20 +70,64 @@ bool registerClass(const char* className, WindowProc procedure) {
     return true;
 }
 
+namespace {
+
+DWORD styleFlags(WindowStyle style) {
+    switch (style) {
+        case kWindowNormal:
+            return WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX);
+        case kWindowResizable:
+            return WS_OVERLAPPEDWINDOW;
+        default:
+            return WS_POPUP;
+    }
+}
+
+// The outer rectangle of a window of that style whose drawing area is width x height at
+// (x, y); the desktop style covers the primary display.
+RECT outerRect(WindowStyle style, DWORD flags, int x, int y, int width, int height) {
+    if (style == kWindowDesktop)
+        return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT frame{0, 0, width > 0 ? width : 1, height > 0 ? height : 1};
+    // The size asked for is the drawing area's; a frame comes on top.
+    if (style == kWindowNormal || style == kWindowResizable) AdjustWindowRect(&frame, flags, FALSE);
+    return RECT{x, y, x + frame.right - frame.left, y + frame.bottom - frame.top};
+}
+
+}  // namespace
+
 Window* createWindow(const char* className, const char* title, WindowStyle style, int x, int y,
                      int width, int height) {
     if (className == nullptr) return nullptr;
-    DWORD flags = WS_POPUP;
-    RECT frame{0, 0, width > 0 ? width : 1, height > 0 ? height : 1};
-    if (style == kWindowNormal) {
-        // The size asked for is the drawing area's; the frame comes on top.
-        flags = WS_OVERLAPPEDWINDOW;
-        AdjustWindowRect(&frame, flags, FALSE);
-    }
-    HWND hwnd = CreateWindowExA(0, className, title != nullptr ? title : "", flags, x, y,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    const DWORD flags = styleFlags(style);
+    const RECT outer = outerRect(style, flags, x, y, width, height);
+    HWND hwnd = CreateWindowExA(0, className, title != nullptr ? title : "", flags, outer.left,
+                                outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     return win32::window(hwnd);
+}
+
+bool setWindowStyle(Window* window, WindowStyle style, int x, int y, int width, int height) {
+    HWND hwnd = win32::handle(window);
+    if (hwnd == nullptr || !IsWindow(hwnd)) return false;
+    const DWORD flags = styleFlags(style);
+    const LONG_PTR visible = GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE;
+    SetWindowLongPtrA(hwnd, GWL_STYLE, static_cast<LONG_PTR>(flags) | visible);
+    const RECT outer = outerRect(style, flags, x, y, width, height);
+    // A maximised window would keep its maximised place; the new one is its own.
+    if (IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    // The frame is recomputed and the procedure hears the new size as WM_SIZE.
+    return SetWindowPos(hwnd, HWND_TOP, outer.left, outer.top, outer.right - outer.left,
+                        outer.bottom - outer.top, SWP_FRAMECHANGED | SWP_SHOWWINDOW) != 0;
+}
+
+bool windowClientSize(Window* window, int* width, int* height) {
+    RECT client{};
+    HWND hwnd = win32::handle(window);
+    if (hwnd == nullptr || !GetClientRect(hwnd, &client)) return false;
+    if (width) *width = client.right - client.left;
+    if (height) *height = client.bottom - client.top;
+    return client.right > client.left && client.bottom > client.top;
 }
 
 void showWindow(Window* window) {

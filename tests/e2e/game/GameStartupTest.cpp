@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <thread>
 
+#include "support/PngReader.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -99,6 +101,43 @@ TEST_F(GameRun, AFullScreenGameAsksForTheDisplayModeOnActivation) {
     ASSERT_FALSE(result.timedOut) << result.err;
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_GE(driverCounts()["dSetResolution"], 1);
+}
+
+// The window's size as the settings ask, seen in the screenshot of frame 3: 0 x 0 full
+// screen covers the desktop without a mode switch, 0 x 0 in a window and sizes no
+// window can have open 640 x 480, the latter with a message.
+TEST_F(GameRun, WindowSizesFromTheSettings) {
+    const std::string geometry = (dir_.path() / "display.txt").string();
+    ASSERT_EQ(test::runShell("xdotool getdisplaygeometry >" + geometry), 0);
+    int desktopWidth = 0, desktopHeight = 0;
+    std::ifstream(geometry) >> desktopWidth >> desktopHeight;
+    ASSERT_GT(desktopWidth, 0);
+    const struct {
+        const char* settings;
+        int width, height;
+        const char* message;
+    } kCases[] = {
+        {"scr_fullscreen true\nscr_width 0\nscr_height 0\n", desktopWidth, desktopHeight, ""},
+        {"scr_fullscreen false\nscr_width 0\nscr_height 0\n", 640, 480, ""},
+        {"scr_fullscreen false\nscr_width -5\nscr_height 100000\n", 640, 480,
+         "scr_width x scr_height of -5 x 100000 is no window size; using 640 x 480"},
+    };
+    for (const auto& c : kCases) {
+        std::filesystem::remove(dir_.path() / "shot.png");
+        std::filesystem::remove(dir_.path() / "counts.txt");
+        auto game = start(std::string(c.settings) +
+                          "dbg_screenshot_frame 3\ndbg_quit_frame 3\ndbg_screenshot \"shot.png\"\n"
+                          "gfx_driver \"CountingDriver.drv\"\n");
+        const ProcessResult result = game->wait(60);
+        EXPECT_EQ(result.exitCode, 0) << c.settings << result.err;
+        test::Image shot;
+        EXPECT_TRUE(test::readPng((dir_.path() / "shot.png").string(), shot)) << c.settings;
+        EXPECT_EQ(shot.width, c.width) << c.settings;
+        EXPECT_EQ(shot.height, c.height) << c.settings;
+        EXPECT_EQ(driverCounts()["dSetResolution"], 0) << c.settings;
+        if (*c.message) EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find("Fatal error"), std::string::npos) << result.err;
+    }
 }
 
 }  // namespace

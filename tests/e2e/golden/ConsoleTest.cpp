@@ -1,6 +1,7 @@
 // The console and the reload loop, driven through the real window with xdotool: what is
 // typed changes the picture, maps switch, files changed on disk are seen while the game
-// runs, and a level's ".cfg" places its meshes.
+// runs, a level's ".cfg" places its meshes, and a window resized or switched to full
+// screen and back is drawn at its new size.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +14,8 @@
 
 #include "GameCapture.h"
 #include "GoldenImage.h"
+#include "reference/Comparison.h"
+#include "reference/GameView.h"
 #include "reference/PngFile.h"
 #include "support/Process.h"
 #include "support/SolidTarga.h"
@@ -215,6 +218,39 @@ TEST_F(GameConsole, FilesChangedOnDiskAreSeenWithinASecondABrokenShaderKeepsTheP
     const std::string log = read("dump.dmp");
     EXPECT_EQ(test::countOccurrences(log, "Could not reload pixel shader surface_ambient.frag"), 1)
         << log;
+}
+
+TEST_F(GameConsole, AResizedWindowIsDrawnAtItsNewSizeAltEnterGoesFullScreenAndBack) {
+    ASSERT_NO_FATAL_FAILURE(useStillLevel());
+    ASSERT_NO_FATAL_FAILURE(start("dbg_flat_white true\n"));
+    ASSERT_TRUE(xdotool("search --name '^Arvel$' windowsize 512 288"));
+    settle(600);
+    key("grave");
+    const reference::RgbImage resized = shot("resized.png");
+    ASSERT_EQ(resized.width, 512);
+    ASSERT_EQ(resized.height, 288);
+    // The scene as the ray tracer draws it at the new size: unstretched, nothing cut off.
+    reference::GameView view = reference::readGameView(dir());
+    view.options.width = resized.width;
+    view.options.height = resized.height;
+    const reference::ReferenceImage expected =
+        reference::render(reference::loadGameScene(dir(), view), view.camera, view.options);
+    const reference::Comparison comparison =
+        reference::compareLighting(expected, resized.rgb.data());
+    EXPECT_GE(comparison.agreement(), 0.99) << comparison.summary();
+    EXPECT_GE(comparison.counted, resized.width * resized.height / 3) << comparison.summary();
+
+    // Full screen in the mode of scr_width x scr_height (Xvfb gives the window that size),
+    // then the window again at the size it had.
+    key("alt+Return");
+    settle(1000);
+    const reference::RgbImage full = shot("full.png");
+    EXPECT_EQ(full.width, 320);
+    EXPECT_EQ(full.height, 240);
+    key("alt+Return");
+    settle(1000);
+    EXPECT_EQ(differingPixels(resized, shot("back.png")), 0);
+    quit();
 }
 
 TEST_F(GameConsole, ALevelConfigPlacesItsMeshes) {

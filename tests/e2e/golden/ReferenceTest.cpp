@@ -2,13 +2,14 @@
 // lit and shadowed must agree on at least 99% of the pixels away from shadow and
 // geometry edges, from eight places in the demo and in purpose-made levels (the
 // camera inside shadow volumes, lights inside boxes, shadows through a portal, the
-// skinned creature's shadow on a wall). The comparison itself must fail when the
-// shadows are missing on either side.
+// skinned creature's shadow on a wall), each in a 4:3, a 16:9 and a 5:4 window. The
+// comparison itself must fail when the shadows are missing on either side.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "GameCapture.h"
 #include "reference/Comparison.h"
@@ -50,6 +51,18 @@ const Case kCases[] = {
     {"SkinnedMeshShadowOnAWall", "mesh_shadow_on_wall", "-80 55 5 20 10 0", true},
 };
 
+// Window sizes: the golden pictures' 4:3, and two shapes whose frame is wider or
+// narrower (the same height of view, more or less across).
+struct WindowSize {
+    const char* name;
+    int width, height;
+};
+
+void PrintTo(const WindowSize& value, std::ostream* out) { *out << value.name; }
+
+const WindowSize kFourByThree{"FourByThree", kCaptureWidth, kCaptureHeight};
+const WindowSize kSizes[] = {kFourByThree, {"SixteenByNine", 854, 480}, {"FiveByFour", 640, 512}};
+
 const Case& named(const std::string& name) {
     for (const Case& c : kCases)
         if (name == c.name) return c;
@@ -69,21 +82,26 @@ protected:
             GTEST_SKIP() << "no DISPLAY: end-to-end tests need an X server";
     }
 
-    // Runs game in the case's scene and draws the reference of the same frame.
+    // Runs game in the case's scene in a window of that size and draws the reference of
+    // the same frame.
     Outcome run(const Case& c, const std::vector<std::string>& settings = {},
-                bool referenceShadows = true) {
+                bool referenceShadows = true, const WindowSize& size = kFourByThree) {
         Outcome outcome;
         if (c.level) {
             std::string message;
             EXPECT_TRUE(scene_.useLevel(c.level, message)) << message;
         }
         if (!c.meshes) scene_.removeMeshes();
-        std::vector<std::string> lines{"dbg_flat_white true"};
+        std::vector<std::string> lines{"dbg_flat_white true",
+                                       "scr_width " + std::to_string(size.width),
+                                       "scr_height " + std::to_string(size.height)};
         lines.insert(lines.end(), settings.begin(), settings.end());
         outcome.capture = scene_.capture(c.camera, lines);
         EXPECT_EQ(outcome.capture.result.signal, 0) << outcome.capture.result.err;
-        if (outcome.capture.picture.width != kCaptureWidth) {
-            ADD_FAILURE() << "no screenshot\n" << outcome.capture.result.err;
+        if (outcome.capture.picture.width != size.width ||
+            outcome.capture.picture.height != size.height) {
+            ADD_FAILURE() << "no " << size.width << " x " << size.height << " screenshot\n"
+                          << outcome.capture.result.err;
             return outcome;
         }
         reference::GameView view = reference::readGameView(scene_.path());
@@ -106,27 +124,33 @@ protected:
         return "pictures in " + folder.string() + " (red: disagreeing, blue: not compared)";
     }
 
-    void expectAgreement(const Case& c) {
-        const Outcome outcome = run(c);
-        if (outcome.capture.picture.width != kCaptureWidth) return;
-        const double pixels = static_cast<double>(kCaptureWidth) * kCaptureHeight;
+    void expectAgreement(const Case& c, const WindowSize& size) {
+        const Outcome outcome = run(c, {}, true, size);
+        if (outcome.capture.picture.width != size.width) return;
+        const double pixels = static_cast<double>(size.width) * size.height;
         EXPECT_GE(outcome.comparison.counted, kRequiredCounted * pixels)
             << outcome.comparison.summary();
         EXPECT_GE(outcome.comparison.agreement(), kRequiredAgreement)
-            << c.name << ": " << outcome.comparison.summary() << "; "
-            << keep(std::string("reference-") + c.name, outcome);
+            << c.name << " " << size.name << ": " << outcome.comparison.summary() << "; "
+            << keep(std::string("reference-") + c.name + "-" + size.name, outcome);
     }
 
     GameScene scene_;
 };
 
-class ReferenceViews : public ReferenceAgreement, public ::testing::WithParamInterface<Case> {};
+class ReferenceViews : public ReferenceAgreement,
+                       public ::testing::WithParamInterface<std::tuple<Case, WindowSize>> {};
 
-TEST_P(ReferenceViews, AgreesOnLitAndShadowedPixels) { expectAgreement(GetParam()); }
+TEST_P(ReferenceViews, AgreesOnLitAndShadowedPixels) {
+    expectAgreement(std::get<0>(GetParam()), std::get<1>(GetParam()));
+}
 
-INSTANTIATE_TEST_SUITE_P(Views, ReferenceViews, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             return std::string(info.param.name);
+INSTANTIATE_TEST_SUITE_P(Views, ReferenceViews,
+                         ::testing::Combine(::testing::ValuesIn(kCases),
+                                            ::testing::ValuesIn(kSizes)),
+                         [](const ::testing::TestParamInfo<std::tuple<Case, WindowSize>>& info) {
+                             return std::string(std::get<0>(info.param).name) + "In" +
+                                    std::get<1>(info.param).name;
                          });
 
 TEST_F(ReferenceAgreement, AReferenceWithoutShadowsDisagrees) {
@@ -143,8 +167,10 @@ TEST_F(ReferenceAgreement, GameWithoutDynamicShadowsDisagrees) {
 }
 
 TEST_F(ReferenceAgreement, TheToolComparesAScreenshotAndWritesBothPictures) {
-    const Outcome outcome = run(named("HallStart"));
-    ASSERT_EQ(outcome.capture.picture.width, kCaptureWidth);
+    // In a 16:9 window: the tool draws the frame of the size autoexec.cfg gives.
+    const WindowSize& wide = kSizes[1];
+    const Outcome outcome = run(named("HallStart"), {}, true, wide);
+    ASSERT_EQ(outcome.capture.picture.width, wide.width);
     const std::filesystem::path dir = scene_.path();
     Process tool(
         {ARVEL_BIN_DIR "/arvel-reference", "--compare", (dir / "shot.png").string(), "--difference",
@@ -157,7 +183,7 @@ TEST_F(ReferenceAgreement, TheToolComparesAScreenshotAndWritesBothPictures) {
     ASSERT_TRUE(reference::readPng(dir / "reference.png", picture));
     ASSERT_TRUE(reference::readPng(dir / "difference.png", difference));
     EXPECT_EQ(picture.rgb, outcome.reference.rgb);
-    EXPECT_EQ(difference.width, kCaptureWidth);
+    EXPECT_EQ(difference.width, wide.width);
 }
 
 }  // namespace

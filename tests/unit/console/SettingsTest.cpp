@@ -53,6 +53,7 @@ const Expected kTable[] = {
     {"exp_root_dir", "C:\\Brant\\game\\", true},
     {"exp_beam_samples", "25.000000", true},
     {"scr_fullscreen", "true", false},
+    {"scr_resizable", "true", false},
     {"dbg_frame_ms", "0.000000", false},
     {"dbg_quit_frame", "0.000000", false},
     {"dbg_camera", "", false},

@@ -174,6 +174,26 @@ TEST(FrameProjection, IsAnInfiniteFarPlaneFrustumAt4By3) {
     }
 }
 
+TEST(FrameProjection, KeepsTheFrameHeightAndFollowsTheWindowAcross) {
+    // Every 4:3 window draws exactly what the fixed 4:3 frame always drew.
+    for (auto [w, h] : {std::pair{640, 480}, {320, 240}, {1024, 768}, {1600, 1200}})
+        EXPECT_EQ(frameProjection(2.0f, FrameShape::ofWindow(w, h)), frameProjection(2.0f))
+            << w << " x " << h;
+    // Other windows: the frame's corner ten units ahead, 7.5 up and 7.5 * width / height
+    // across, lands in the window's corner.
+    for (auto [w, h] : {std::pair{1024, 576}, {640, 512}, {480, 640}, {1, 1000}}) {
+        const Matrix4 p = frameProjection(2.0f, FrameShape::ofWindow(w, h));
+        const Vector4 corner = p.transformProjective({7.5f * w / h, 7.5f, -10.0f, 1.0f});
+        EXPECT_NEAR(corner.x / corner.w, 1.0f, 1e-5f) << w << " x " << h;
+        EXPECT_NEAR(corner.y / corner.w, 1.0f, 1e-5f) << w << " x " << h;
+        EXPECT_EQ(p.m[5], frameProjection(2.0f).m[5]) << "the height changed";
+    }
+    // A size that is no window keeps 4:3.
+    EXPECT_EQ(frameProjection(1.0f, FrameShape::ofWindow(0, 480)), frameProjection(1.0f));
+    EXPECT_EQ(frameProjection(1.0f, FrameShape::ofWindow(640, std::nan(""))),
+              frameProjection(1.0f));
+}
+
 TEST(FrameProjection, NearPlaneAtOrBehindTheEyeKeepsTheDefault) {
     EXPECT_EQ(frameProjection(0.0f), frameProjection(1.0f));
     EXPECT_EQ(frameProjection(-3.0f), frameProjection(1.0f));

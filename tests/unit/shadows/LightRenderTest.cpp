@@ -205,15 +205,20 @@ TEST_F(LightRenderTest, LightGroupMergesBoxesAndCornerDistances) {
     EXPECT_FLOAT_EQ(group.box.min.x, -0.5f);
     EXPECT_FLOAT_EQ(group.box.max.y, 0.6f);
     // Its volume is the eye's pyramid through the box, 9 deep.
-    const ViewVolume volume = group.volume(Matrix4::identity());
-    const auto inside = [&](Vector4 p) {
+    const auto inside = [&](const ViewVolume& volume, Vector4 p) {
         for (const Plane& plane : volume.planes())
             if (plane.distance(p) < 0.0f) return false;
         return true;
     };
-    EXPECT_TRUE(inside({-0.1f, 0.0f, -5, 0}));
-    EXPECT_FALSE(inside({-0.1f, 0.0f, -10, 0}));
-    EXPECT_FALSE(inside({2.5f, 0.0f, -5, 0}));
+    const ViewVolume volume = group.volume(Matrix4::identity(), FrameShape());
+    EXPECT_TRUE(inside(volume, {-0.1f, 0.0f, -5, 0}));
+    EXPECT_FALSE(inside(volume, {-0.1f, 0.0f, -10, 0}));
+    EXPECT_FALSE(inside(volume, {2.5f, 0.0f, -5, 0}));
+    EXPECT_FALSE(inside(volume, {0.0f, 2.5f, -5, 0}));
+    // The same screen box of a 16:9 frame covers more across, as much up.
+    const ViewVolume wide = group.volume(Matrix4::identity(), FrameShape::ofWindow(1024, 576));
+    EXPECT_TRUE(inside(wide, {2.5f, 0.0f, -5, 0}));
+    EXPECT_FALSE(inside(wide, {0.0f, 2.5f, -5, 0}));
 }
 
 class PrecomputedLightTest : public LightRenderTest {

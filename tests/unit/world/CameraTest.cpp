@@ -181,5 +181,22 @@ TEST(CameraFrustum, WorldVolumeFollowsTheCamera) {
     EXPECT_NEAR(world.corners[0].x, 11.0f, 1e-5f);
 }
 
+TEST(CameraFrustum, AWindowWiderThanTheFieldOfViewWidensTheVolumeAcrossOnly) {
+    Camera camera;
+    const CameraView& view = camera.updateView();
+    // 5:4 and 4:3 windows fit the 90-degree volume: it stays as it is.
+    for (auto [w, h] : {std::pair{640, 512}, {640, 480}}) {
+        const ViewVolume same = view.worldVolume(FrameShape::ofWindow(w, h));
+        EXPECT_EQ(same.corners, view.frustum().corners) << w << " x " << h;
+    }
+    // 16:9 sees 4/3 across for every unit ahead.
+    const ViewVolume wide = view.worldVolume(FrameShape::ofWindow(1024, 576));
+    EXPECT_TRUE(inside(wide, {13.2f, 0, -10, 0}));
+    EXPECT_FALSE(inside(wide, {13.5f, 0, -10, 0}));
+    EXPECT_TRUE(inside(wide, {-13.2f, 9.9f, -10, 0}));
+    EXPECT_FALSE(inside(wide, {0, 10.1f, -10, 0}));
+    EXPECT_NEAR(wide.corners[2].x, 4.0f / 3.0f, 1e-6f);
+}
+
 }  // namespace
 }  // namespace arvel
