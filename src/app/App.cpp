@@ -1,4 +1,5 @@
 #include "app/App.h"
+#include "app/DisplayOptions.h"
 #include "app/Game.h"
 #include "app/GameConsole.h"
 #include "app/Level.h"
@@ -353,12 +354,14 @@ int runGame(int, char**) {
         0, 0, width, height);
     if (!game.window) return 0;
 
+    requestDisplayOptions();
     if (!gDriver.dSetRenderWindow(game.window, s.scrBpp.integer(), s.scrDbpp.integer(),
                                   s.scrSbpp.integer())) {
         SetErrorLocation(154, "Main");
         FatalError("Couldnt initialize the rendering window");
         return 0;
     }
+    applyDisplayOptions();
     platform::showWindow(game.window);
     platform::updateWindow(game.window);
 
