@@ -1,5 +1,6 @@
 #include "app/App.h"
 #include "app/CommandLine.h"
+#include "app/DisplayOptions.h"
 #include "app/Game.h"
 #include "app/GameConsole.h"
 #include "app/GameWindow.h"
@@ -411,12 +412,14 @@ int runGame(int argc, char** argv) {
     const int width = frameWidth();
     const int height = frameHeight();
 
+    requestDisplayOptions();
     if (!gDriver.dSetRenderWindow(game.window, s.scrBpp.integer(), s.scrDbpp.integer(),
                                   s.scrSbpp.integer())) {
         SetErrorLocation(154, "Main");
         FatalError("Couldnt initialize the rendering window");
         return 0;
     }
+    applyDisplayOptions();
     platform::showWindow(game.window);
     platform::updateWindow(game.window);
 

@@ -66,6 +66,11 @@ struct Settings {
     ConsoleVariable dbgFlatWhite{"dbg_flat_white", false};
     // true: changed files are looked for about twice a second and reloaded.
     ConsoleVariable dbgReload{"dbg_reload", true};
+    // Both take effect when the window opens, so only autoexec.cfg sets them.
+    // true: each swap waits for the display's vertical refresh.
+    ConsoleVariable scrVsync{"scr_vsync", false, true};
+    // Samples per pixel for smoothed edges: 0 (none), 2, 4 or 8.
+    ConsoleVariable scrMultisample{"scr_multisample", 0.0, true};
 };
 
 // Registers every member of settings with console, in declaration order, and gives each

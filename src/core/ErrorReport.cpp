@@ -107,6 +107,19 @@ void RunTimeMessage(const char* format, ...) {
     if (g_listener) g_listener(text);
 }
 
+void RunTimeWarning(const char* format, ...) {
+    char text[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    bool fits = formatAt(text, 0, format, args);
+    va_end(args);
+    if (!fits) return;
+    fprintf(stderr, "Warning: %s", text);
+    fflush(stderr);
+    appendToLog(text);
+    if (g_listener) g_listener(text);
+}
+
 QuietBoxes::QuietBoxes() { ++g_quietDepth; }
 QuietBoxes::~QuietBoxes() { --g_quietDepth; }
 

@@ -22,6 +22,10 @@ ReportListener GetReportListener();
 // command that cannot be done): written to "dump.dmp" and given to the listener, never
 // a box.
 void RunTimeMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A wish the machine cannot grant (a setting its driver or display lacks): the program
+// runs on without it. As RunTimeMessage, and on standard error ("Warning: " first), where
+// a person who started the program sees it without a box to dismiss.
+void RunTimeWarning(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // While one lives, FatalError and WarningBox show no box and post no close: their text
 // goes to the listener and "dump.dmp" only. For work started from the console, where a

@@ -184,7 +184,15 @@
     X(void, dRenderTriStrip, (), ())                                                               \
     X(void, dRenderShadowVolume, (), ())                                                           \
     /* engine extension: reads the back buffer, rows bottom-up, 4 bytes RGBA a pixel */            \
-    X(void, dReadPixels, (int x, int y, int width, int height, void* rgba), (x, y, width, height, rgba))
+    X(void, dReadPixels, (int x, int y, int width, int height, void* rgba),                        \
+      (x, y, width, height, rgba))                                                                 \
+    /* engine extension: multisampling, asked for before dSetRenderWindow chooses the */           \
+    /* pixel format; dGetMultisample answers what the context has (0: none) */                     \
+    X(void, dSetMultisample, (int samples), (samples))                                             \
+    X(int, dGetMultisample, (), ())                                                                \
+    /* engine extension: a swap waits for this many vertical refreshes (0: none); */               \
+    /* false when the window system has no swap control */                                         \
+    X(bool, dSetSwapInterval, (int interval), (interval))
 // clang-format on
 
 namespace arvel {

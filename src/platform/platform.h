@@ -149,7 +149,11 @@ bool restoreDisplayMode();
 // OpenGL on a window.
 struct PixelFormat {
     int colourBits = 32, depthBits = 24, stencilBits = 8;
+    // Multisampling: 0 for none, else the least number of samples a pixel must have.
+    int samples = 0;
 };
+// Null when the window system has no format that meets format; the window is then
+// left as it was, so another format can be tried.
 GLContext* createGLContext(Window* window, const PixelFormat& format);
 bool makeCurrent(Window* window, GLContext* context);  // null context: none current
 void deleteGLContext(GLContext* context);

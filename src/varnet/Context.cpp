@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "varnet/EntryPoints.h"
 #include "varnet/Exports.h"
 #include "varnet/Extensions.h"
 #include "varnet/Profiles.h"
@@ -30,6 +31,8 @@ platform::DisplayMode gFullScreenMode;
 // The pixel format of the first dSetRenderWindow call; later calls reuse it.
 platform::PixelFormat gPixelFormat;
 bool gPixelFormatChosen = false;
+// What dSetMultisample asked for, until the first dSetRenderWindow takes it.
+int gRequestedSamples = 0;
 
 GLbitfield gClearMask = 0;
 
@@ -80,6 +83,7 @@ void readLimits() {
         gExt.NV_register_combiners ? glInteger(GL_MAX_GENERAL_COMBINERS_NV) : 0;
     gContext.maxTextureSize = glInteger(GL_MAX_TEXTURE_SIZE);
     gContext.stencilBits = glInteger(GL_STENCIL_BITS);
+    gContext.samples = glInteger(GL_SAMPLE_BUFFERS) > 0 ? glInteger(GL_SAMPLES) : 0;
 }
 
 void setPixelStorage() {
@@ -91,6 +95,28 @@ void setPixelStorage() {
     glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
     glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+// The current drawable's swap interval through whichever extension the window system
+// has; false when it has none or refuses the interval.
+bool setSwapInterval(int interval) {
+    const WindowSystemEntryPoints& ws = gWindowSystem;
+    if (ws.wglSwapIntervalEXT)
+        return reinterpret_cast<int(APIENTRY*)(int)>(ws.wglSwapIntervalEXT)(interval) != 0;
+    if (ws.glXSwapIntervalEXT && ws.glXGetCurrentDisplay && ws.glXGetCurrentDrawable) {
+        void* display = reinterpret_cast<void* (*)()>(ws.glXGetCurrentDisplay)();
+        const unsigned long drawable =
+            reinterpret_cast<unsigned long (*)()>(ws.glXGetCurrentDrawable)();
+        if (display && drawable) {
+            reinterpret_cast<void (*)(void*, unsigned long, int)>(ws.glXSwapIntervalEXT)(
+                display, drawable, interval);
+            return true;
+        }
+    }
+    if (ws.glXSwapIntervalMESA)
+        return reinterpret_cast<int (*)(unsigned)>(ws.glXSwapIntervalMESA)(
+                   static_cast<unsigned>(interval)) == 0;
+    return false;
 }
 
 void closeContext() {
@@ -195,12 +221,19 @@ bool dSetRenderWindow(void* window, int colourBits, int depthBits, int stencilBi
         gPixelFormat.colourBits = colourBits;
         gPixelFormat.depthBits = depthBits;
         gPixelFormat.stencilBits = stencilBits;
+        gPixelFormat.samples = gRequestedSamples;
         gPixelFormatChosen = true;
     }
     // A second call replaces the context rather than leaking it.
     closeContext();
     gContext.window = static_cast<platform::Window*>(window);
     gContext.context = window ? platform::createGLContext(gContext.window, gPixelFormat) : nullptr;
+    // Multisampling is a wish: without a format that has it, the window has none, and
+    // the program learns so from dGetMultisample.
+    if (gContext.context == nullptr && window && gPixelFormat.samples > 0) {
+        gPixelFormat.samples = 0;
+        gContext.context = platform::createGLContext(gContext.window, gPixelFormat);
+    }
     if (gContext.context == nullptr) {
         errorBox(kModule, __LINE__, "Couldnt create the rendering context\n");
         return false;
@@ -244,6 +277,16 @@ int dStencilMaxVal() {
 
 void dSwapBuffer() {
     if (gContext.window && gContext.context) platform::swapBuffers(gContext.window);
+}
+
+// Multisampling and vertical sync
+
+void dSetMultisample(int samples) { gRequestedSamples = samples > 0 ? samples : 0; }
+
+int dGetMultisample() { return gContext.context ? gContext.samples : 0; }
+
+bool dSetSwapInterval(int interval) {
+    return gContext.context && setSwapInterval(interval < 0 ? 0 : interval);
 }
 
 }  // namespace arvel

@@ -17,6 +17,7 @@ struct ContextState {
     int maxCubeMapSize = 0;
     int generalCombiners = 0;
     int stencilBits = 0;
+    int samples = 0;  // of the window's pixel format; 0 without multisampling
 };
 
 extern ContextState gContext;

@@ -1014,7 +1014,8 @@ typedef void(APIENTRYP PFNGLMULTIDRAWRANGEELEMENTARRAYNVPROC)(GLenum mode, GLuin
     X(glx.SGIX_pbuffer, glXCreateGLXPbufferSGIX)                                                   \
     X(glx.SGIX_pbuffer, glXDestroyGLXPbufferSGIX)                                                  \
     X(glx.SGIX_pbuffer, glXQueryGLXPbufferSGIX)                                                    \
-    X(glx.EXT_swap_control, glXSwapIntervalEXT)
+    X(glx.EXT_swap_control, glXSwapIntervalEXT)                                                    \
+    X(glx.MESA_swap_control, glXSwapIntervalMESA)
 // clang-format on
 
 namespace arvel::varnet {

@@ -67,7 +67,7 @@
 // clang-format off
 #define VARNET_GLX_EXTENSIONS(X)                                                                   \
     X(SGIX_fbconfig) X(SGIX_pbuffer) X(SGI_make_current_read) X(ARB_multisample)               \
-    X(ARB_fbconfig_float) X(EXT_swap_control)
+    X(ARB_fbconfig_float) X(EXT_swap_control) X(MESA_swap_control)
 // clang-format on
 
 namespace arvel::varnet {
@@ -180,7 +180,7 @@ inline void setVersionFlags(Extensions& extensions, const char* versionString) {
 //   WGL_ARB_pixel_format             GLX 1.3 (glXChooseFBConfig) or GLX_SGIX_fbconfig
 //   WGL_ARB_render_texture           none (GLX cannot bind a pbuffer as a texture)
 //   WGL_ATI_pixel_format_float       GLX_ARB_fbconfig_float
-//   WGL_EXT_swap_control             GLX_EXT_swap_control
+//   WGL_EXT_swap_control             GLX_EXT_swap_control or GLX_MESA_swap_control
 //   WGL_NV_render_depth_texture      none
 //   WGL_NV_render_texture_rectangle  none
 inline void deriveWindowSystemFlags(Extensions::WindowSystem& wgl, const Extensions::Glx& glx) {
@@ -190,7 +190,7 @@ inline void deriveWindowSystemFlags(Extensions::WindowSystem& wgl, const Extensi
     wgl.ARB_pbuffer |= glx.version13 || glx.SGIX_pbuffer;
     wgl.ARB_pixel_format |= glx.version13 || glx.SGIX_fbconfig;
     wgl.ATI_pixel_format_float |= glx.ARB_fbconfig_float;
-    wgl.EXT_swap_control |= glx.EXT_swap_control;
+    wgl.EXT_swap_control |= glx.EXT_swap_control || glx.MESA_swap_control;
 }
 
 }  // namespace arvel::varnet

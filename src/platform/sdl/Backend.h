@@ -22,7 +22,7 @@ struct Window {
     bool visible = false;
     bool active = false;  // activation last reported to the procedure
     bool opengl = false;  // made with a GL-capable visual
-    int depthBits = 0, stencilBits = 0;
+    int depthBits = 0, stencilBits = 0, samples = 0;
 };
 
 namespace sdl {

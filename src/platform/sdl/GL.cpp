@@ -30,6 +30,8 @@ void setAttributes(const PixelFormat& format) {
     // Without an explicit request the visual has no stencil buffer at all.
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits > 0 ? format.stencilBits : 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, format.samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, format.samples > 0 ? format.samples : 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
@@ -38,12 +40,15 @@ void setAttributes(const PixelFormat& format) {
 GLContext* createGLContext(Window* window, const PixelFormat& format) {
     if (window == nullptr || window->sdl == nullptr || !initialise()) return nullptr;
     const bool sameVisual = window->opengl && window->depthBits == format.depthBits &&
-                            window->stencilBits == format.stencilBits;
+                            window->stencilBits == format.stencilBits &&
+                            window->samples == format.samples;
     if (!sameVisual) {
         setAttributes(format);
+        // Fails, keeping the old window, when no visual has that many samples.
         if (!sdl::createSdlWindow(window, true)) return nullptr;
         window->depthBits = format.depthBits;
         window->stencilBits = format.stencilBits;
+        window->samples = format.samples;
     }
     SDL_GLContext context = SDL_GL_CreateContext(window->sdl);
     if (context == nullptr) return nullptr;

@@ -63,6 +63,8 @@ const Expected kTable[] = {
     {"dbg_walk_all", "false", false},
     {"dbg_flat_white", "false", false},
     {"dbg_reload", "true", false},
+    {"scr_vsync", "false", true},
+    {"scr_multisample", "0.000000", true},
 };
 
 TEST(Settings, RegisteredInTableOrderWithExactDefaultsLocksAndADescription) {

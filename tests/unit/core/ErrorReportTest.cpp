@@ -126,20 +126,23 @@ TEST_F(DumpLogTest, ListenerHearsBoxesAndRunTimeMessagesQuietScopeShowsNoBox) {
         WarningBox("quiet %d\n", 2);
     });
     std::string afterwards = stderrOf([] { RunTimeMessage("reload failed\n"); });
+    std::string warned = stderrOf([] { RunTimeWarning("no %d samples\n", 8); });
     SetReportListener(nullptr);
     std::string unheard = stderrOf([] { RunTimeMessage("nobody listens\n"); });
 
     EXPECT_EQ(quiet, "");
     EXPECT_EQ(afterwards, "");
+    // A warning is also on standard error, still without a box.
+    EXPECT_EQ(warned, "Warning: no 8 samples\n");
     EXPECT_EQ(unheard, "");
     EXPECT_EQ(drainPostedCloses(), 0);
     EXPECT_TRUE(contains(g_heard, "loud 1\n")) << g_heard;
     EXPECT_TRUE(contains(g_heard, fatalText("OTM", 7, "bad level\n"))) << g_heard;
-    EXPECT_TRUE(contains(g_heard, "quiet 2\nreload failed\n")) << g_heard;
+    EXPECT_TRUE(contains(g_heard, "quiet 2\nreload failed\nno 8 samples\n")) << g_heard;
     EXPECT_FALSE(contains(g_heard, "nobody")) << g_heard;
     const std::string log = dir.read("dump.dmp");
     EXPECT_TRUE(contains(log, "loud 1\n") && contains(log, "bad level\n") &&
-                contains(log, "reload failed\nnobody listens\n"))
+                contains(log, "reload failed\nno 8 samples\nnobody listens\n"))
         << log;
 }
 

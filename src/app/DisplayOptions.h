@@ -1,0 +1,17 @@
+// Vertical sync and multisampling (scr_vsync, scr_multisample). Both are engine
+// extensions of the driver, found by name: a driver without them, or a display that
+// cannot give them, leaves the game running without them, with one warning each.
+#pragma once
+
+namespace arvel {
+
+// Before the driver chooses the window's pixel format: asks for scr_multisample's count.
+void requestDisplayOptions();
+// Once the driver's context exists: says whether the samples came and sets the swap
+// interval scr_vsync asks for.
+void applyDisplayOptions();
+
+// The sample count a scr_multisample text names: 0, 2, 4 or 8; -1 for anything else.
+int multisampleCount(const char* text);
+
+}  // namespace arvel
