@@ -375,11 +375,7 @@ int runGame(int argc, char** argv) {
     CommandLine options;
     std::string error;
     // A mistake is reported before a window opens or a file is written.
-    if (!parseCommandLine(argc, argv, options, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        printUsage(stderr, argv[0]);
-        return 1;
-    }
+    if (!parseCommandLine(argc, argv, options, error)) return reportUsageError(error, argv[0]);
     if (options.help) {
         printUsage(stdout, argv[0]);
         return 0;
@@ -394,10 +390,8 @@ int runGame(int argc, char** argv) {
     createRenderQueue();
     mountFileSystem(options.dataFolders);
     if (!createConsole(options.statements, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        printUsage(stderr, argv[0]);
         shutdown();
-        return 1;
+        return reportUsageError(error, argv[0]);
     }
 
     Settings& s = settings();

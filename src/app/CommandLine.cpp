@@ -129,4 +129,10 @@ void printUsage(FILE* out, const char* program) {
                  name);
 }
 
+int reportUsageError(const std::string& error, const char* program) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    printUsage(stderr, program);
+    return 1;
+}
+
 }  // namespace arvel

@@ -41,5 +41,7 @@ std::string statementLine(const CommandLineStatement& statement);
 
 // The options, for --help and after a mistake; program is argv[0].
 void printUsage(FILE* out, const char* program);
+// Writes the mistake and the usage to standard error; returns the exit status, 1.
+int reportUsageError(const std::string& error, const char* program);
 
 }  // namespace arvel
