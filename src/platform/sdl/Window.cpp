@@ -83,6 +83,8 @@ bool setWindowStyle(Window* window, WindowStyle style, int x, int y, int width, 
     if ((SDL_GetWindowFlags(made) & SDL_WINDOW_FULLSCREEN) != 0 &&
         SDL_SetWindowFullscreen(made, 0) != 0)
         return false;
+    // A maximised window keeps its maximised size; the new one has its own.
+    if ((SDL_GetWindowFlags(made) & SDL_WINDOW_MAXIMIZED) != 0) SDL_RestoreWindow(made);
     SDL_SetWindowBordered(made, style == kWindowPopup ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowResizable(made, style == kWindowResizable ? SDL_TRUE : SDL_FALSE);
     window->x = x;

@@ -249,7 +249,9 @@ TEST_F(GameConsole, AResizedWindowIsDrawnAtItsNewSizeAltEnterGoesFullScreenAndBa
     EXPECT_EQ(full.height, 240);
     key("alt+Return");
     settle(1000);
-    EXPECT_EQ(differingPixels(resized, shot("back.png")), 0);
+    // The same picture (the statistics line aside, whose counts may move by a frame).
+    const test::GoldenComparison back = test::compareWithGolden(shot("back.png"), resized);
+    EXPECT_TRUE(back.matches()) << back.summary();
     quit();
 }
 

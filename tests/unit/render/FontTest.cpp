@@ -108,6 +108,10 @@ TEST_F(FontTest, GlyphCoversItsCellInScreenPixels) {
     EXPECT_FLOAT_EQ(f.glyphHeight(), 64.0f * 2 / (480 * 16));
     EXPECT_FLOAT_EQ(f.cellU(), 0.5f / 16);
     EXPECT_FLOAT_EQ(f.cellV(), 0.25f / 16);
+    // A resized window: the glyphs keep their pixels, not their share of the screen.
+    f.setScreenSize(1024, 576);
+    EXPECT_FLOAT_EQ(f.glyphWidth(), 128.0f * 2 / (1024 * 16));
+    EXPECT_FLOAT_EQ(f.glyphHeight(), 64.0f * 2 / (576 * 16));
 }
 
 TEST_F(FontTest, GlyphImageIsRegisteredWithoutMipmapsOrExactSize) {

@@ -272,6 +272,37 @@ TEST_F(LitInstanceTest, CameraInShadowAddsAFullScreenQuadPerPassBeforeTheVolume)
               static_cast<int>(frame.optimizedVolumes->ambientPasses().size()));
 }
 
+// Where the in-shadow quad's corners lie, per draw.
+std::vector<std::array<float, 2>> gQuadCorners;
+
+void captureQuad(const RenderVertex* a, const RenderVertex* b, const RenderVertex* c,
+                 const RenderVertex* d) {
+    for (const RenderVertex* corner : {a, b, c, d})
+        gQuadCorners.push_back({corner->position->x, corner->position->y});
+    RecordingDriver::current()->record("dRenderQuad");
+}
+
+TEST_F(LitInstanceTest, CameraInShadowQuadCoversTheWholeFrameOfAnyWindow) {
+    // Frames no wider or taller than 90 degrees need the unit quad; a 16:9 one its width.
+    const struct {
+        int width, height;
+        float x, y;
+    } kFrames[] = {{640, 480, 1.0f, 1.0f}, {640, 512, 1.0f, 1.0f}, {1024, 576, 4.0f / 3.0f, 1.0f}};
+    setUp();
+    gDriver.dRenderQuad = captureQuad;
+    const auto hidden = staticLight({0, -0.5f, -12, 0});
+    for (const auto& f : kFrames) {
+        frame.shape = FrameShape::ofWindow(f.width, f.height);
+        gQuadCorners.clear();
+        render(*hidden);
+        ASSERT_FALSE(gQuadCorners.empty()) << f.width << " x " << f.height;
+        for (const auto& corner : gQuadCorners) {
+            EXPECT_FLOAT_EQ(std::abs(corner[0]), f.x) << f.width << " x " << f.height;
+            EXPECT_FLOAT_EQ(std::abs(corner[1]), f.y) << f.width << " x " << f.height;
+        }
+    }
+}
+
 TEST_F(LitInstanceTest, CameraInTheLightGetsNoQuad) {
     setUp();
     const auto open = staticLight({0, 4, -6, 0});
