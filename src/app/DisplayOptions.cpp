@@ -29,6 +29,19 @@ int vsyncWanted(const char* text) {
     return -1;
 }
 
+// The sample count a scr_multisample text names: 0, 2, 4 or 8; -1 for anything else.
+int multisampleCount(const char* text) {
+    if (!text) return -1;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text) return -1;
+    while (*end == ' ' || *end == '\t') ++end;
+    if (*end != '\0') return -1;
+    for (int count : {0, 2, 4, 8})
+        if (value == count) return count;
+    return -1;
+}
+
 void reportSamples() {
     if (gRequestedSamples == 0) return;
     const char* driver = settings().gfxDriver.text;
@@ -68,18 +81,6 @@ void applyVsync() {
 }
 
 }  // namespace
-
-int multisampleCount(const char* text) {
-    if (!text) return -1;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    if (end == text) return -1;
-    while (*end == ' ' || *end == '\t') ++end;
-    if (*end != '\0') return -1;
-    for (int count : {0, 2, 4, 8})
-        if (value == count) return count;
-    return -1;
-}
 
 void requestDisplayOptions() {
     const ConsoleVariable& setting = settings().scrMultisample;

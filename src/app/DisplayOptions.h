@@ -11,7 +11,4 @@ void requestDisplayOptions();
 // interval scr_vsync asks for.
 void applyDisplayOptions();
 
-// The sample count a scr_multisample text names: 0, 2, 4 or 8; -1 for anything else.
-int multisampleCount(const char* text);
-
 }  // namespace arvel

@@ -69,10 +69,16 @@ private:
     HGLRC context_ = nullptr;
 };
 
+// An entry point of the current context; null when it has none.
+template <typename Function>
+Function wglFunction(const char* name) {
+    const PROC proc = wglGetProcAddress(name);
+    return validProc(proc) ? reinterpret_cast<Function>(reinterpret_cast<void*>(proc)) : nullptr;
+}
+
 bool wglExtension(HDC dc, const char* name) {
-    using GetStringARB = const char*(WINAPI*)(HDC);
-    auto get = reinterpret_cast<GetStringARB>(wglGetProcAddress("wglGetExtensionsStringARB"));
-    const char* names = validProc(reinterpret_cast<PROC>(get)) ? get(dc) : nullptr;
+    auto get = wglFunction<const char*(WINAPI*)(HDC)>("wglGetExtensionsStringARB");
+    const char* names = get ? get(dc) : nullptr;
     const size_t length = std::strlen(name);
     for (const char* at = names ? std::strstr(names, name) : nullptr; at;
          at = std::strstr(at + 1, name))
@@ -88,9 +94,8 @@ int chooseMultisampleFormat(HDC dc, const PixelFormat& format) {
     if (!temporary.current() || !wglExtension(dc, "WGL_ARB_pixel_format") ||
         !wglExtension(dc, "WGL_ARB_multisample"))
         return 0;
-    auto choose = reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(
-        wglGetProcAddress("wglChoosePixelFormatARB"));
-    if (!validProc(reinterpret_cast<PROC>(choose))) return 0;
+    auto choose = wglFunction<PFNWGLCHOOSEPIXELFORMATARBPROC>("wglChoosePixelFormatARB");
+    if (!choose) return 0;
     const int depth = format.depthBits > 0 ? format.depthBits : 0;
     const int stencil = format.stencilBits > 0 ? format.stencilBits : 0;
     // clang-format off
