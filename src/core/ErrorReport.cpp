@@ -96,28 +96,34 @@ void SetReportListener(ReportListener listener) { g_listener = listener; }
 
 ReportListener GetReportListener() { return g_listener; }
 
-void RunTimeMessage(const char* format, ...) {
+namespace {
+
+// A run-time report reaches the log and the console; a warning also standard error.
+void runTimeReport(bool onStandardError, const char* format, va_list args) {
     char text[kReportBufferSize];
-    va_list args;
-    va_start(args, format);
-    bool fits = formatAt(text, 0, format, args);
-    va_end(args);
-    if (!fits) return;
+    if (!formatAt(text, 0, format, args)) return;
+    if (onStandardError) {
+        fprintf(stderr, "Warning: %s", text);
+        fflush(stderr);
+    }
     appendToLog(text);
     if (g_listener) g_listener(text);
 }
 
-void RunTimeWarning(const char* format, ...) {
-    char text[kReportBufferSize];
+}  // namespace
+
+void RunTimeMessage(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    bool fits = formatAt(text, 0, format, args);
+    runTimeReport(false, format, args);
     va_end(args);
-    if (!fits) return;
-    fprintf(stderr, "Warning: %s", text);
-    fflush(stderr);
-    appendToLog(text);
-    if (g_listener) g_listener(text);
+}
+
+void RunTimeWarning(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    runTimeReport(true, format, args);
+    va_end(args);
 }
 
 QuietBoxes::QuietBoxes() { ++g_quietDepth; }
