@@ -3,6 +3,7 @@
 // surface gets its own shell number; the mesh builder joins corners within a shell.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "level/Geometry.h"
@@ -14,6 +15,9 @@ struct Face {
     Points points;
     int material = 0;
     int shell = 0;
+    // Modelled faces bring their own texture coordinates; others are mapped from the
+    // material's scale along the face's plane.
+    std::optional<TextureMapping> mapping;
 };
 
 // A rectangular hole in a room side: the side's axis and coordinate, and the

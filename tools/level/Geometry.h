@@ -65,6 +65,15 @@ struct Box {
 // A convex polygon, corners counter-clockwise seen from its front.
 using Points = std::vector<Vec3>;
 
+// Texture coordinates that vary linearly over a face's plane, as a modelled triangle's
+// do: u = dot(uGradient, p) + uOffset, v likewise. Pieces cut from the face keep them.
+struct TextureMapping {
+    Vec3 uGradient;
+    double uOffset = 0.0;
+    Vec3 vGradient;
+    double vOffset = 0.0;
+};
+
 // Newell's normal (not normalised); zero for fewer than three corners or no area.
 Vec3 newellNormal(const Points& polygon);
 double area(const Points& polygon);

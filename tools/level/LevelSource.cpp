@@ -14,13 +14,13 @@ using nlohmann::json;
 
 LevelError::LevelError(const std::string& file, int line, const std::string& path,
                        const std::string& what)
-    : std::runtime_error(file + ":" + std::to_string(line) + ": " +
-                         (path.empty() ? "" : path + ": ") + what),
+    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) +
+                         ": " + (path.empty() ? "" : path + ": ") + what),
       line_(line),
       path_(path) {}
 
 LevelError LevelSource::error(const std::string& path, const std::string& what) const {
-    return LevelError(file, lineOfPointer(text, path), path, what);
+    return LevelError(file, text.empty() ? 0 : lineOfPointer(text, path), path, what);
 }
 
 namespace {

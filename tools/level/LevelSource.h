@@ -29,7 +29,8 @@
 
 namespace arvel::level {
 
-// A fault in a level source: "file:line: path: what".
+// A fault in a level source: "file:line: path: what", or "file: path: what" where the
+// source has no lines (glTF).
 class LevelError : public std::runtime_error {
 public:
     LevelError(const std::string& file, int line, const std::string& path, const std::string& what);
@@ -85,18 +86,34 @@ struct SourceProp {
     std::string path;
 };
 
+// A face of a sector modelled in an editor: a convex polygon wound counter-clockwise
+// seen from the room it bounds, as the editor exported it.
+struct SourceFace {
+    Points points;
+    int material = 0;
+    std::optional<TextureMapping> mapping;
+    std::string object;  // the editor's object it belongs to, for messages
+};
+
+// A sector is either built from brushes and props (JSON) or modelled (glTF): its faces
+// together with its portals close it, so that no view can see out of the world.
 struct SourceSector {
     std::string name;
     std::vector<SourceBrush> brushes;
     std::vector<SourceProp> props;
+    std::vector<SourceFace> faces;
     std::string path;
 };
 
-// An axis-aligned rectangle between two sectors: min and max agree on one axis.
+// An opening between two sectors: an axis-aligned rectangle (min and max agree on one
+// axis) on room walls, or, between modelled sectors, a planar convex polygon covering
+// an opening of both (its corners in either winding; the compiler turns it to face into
+// the first sector).
 struct SourcePortal {
     int first = 0;
     int second = 0;
     Vec3 min, max;
+    Points polygon;
     std::string path;
 };
 
@@ -132,7 +149,8 @@ struct SourceCamera {
 
 struct LevelSource {
     std::string file;  // for messages
-    std::string text;  // the JSON, to find the line of a path
+    std::string text;  // the JSON, to find the line of a path; empty for glTF sources,
+                       // whose paths name the editor's objects instead
     std::vector<SourceMaterial> materials;
     std::vector<SourceSector> sectors;
     std::vector<SourcePortal> portals;
