@@ -8,8 +8,12 @@ namespace arvel::test {
 GameScene::GameScene() { copyDemoData(dir_); }
 
 bool GameScene::useLevel(const std::string& name, std::string& message) {
-    const std::filesystem::path source = std::filesystem::path(ARVEL_SOURCE_DIR) / "tests" / "e2e" /
-                                         "golden" / "levels" / (name + ".json");
+    return useLevelSource(std::filesystem::path(ARVEL_SOURCE_DIR) / "tests" / "e2e" / "golden" /
+                              "levels" / (name + ".json"),
+                          message);
+}
+
+bool GameScene::useLevelSource(const std::filesystem::path& source, std::string& message) {
     Process compiler(
         {ARVEL_BIN_DIR "/arvel-level", source.string(), (dir_.path() / "test.otm").string()},
         dir_.path().string());

@@ -28,6 +28,8 @@ public:
     // Compiles levels/<name>.json with arvel-level into test.otm; false (with the
     // compiler's output in message) when that fails.
     bool useLevel(const std::string& name, std::string& message);
+    // Compiles any level source (JSON or glTF) into test.otm the same way.
+    bool useLevelSource(const std::filesystem::path& source, std::string& message);
     // Removes test.msh and testa.msh: game then has nothing to place.
     void removeMeshes();
     // Runs game; settings are further autoexec.cfg lines.
