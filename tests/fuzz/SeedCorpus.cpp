@@ -183,6 +183,23 @@ void meshSeeds() {
     seed("Msh", "still.msh", mshBytes(still));
 }
 
+// The annex as Blender exported it, and a small text glTF whose buffer is inline.
+void gltfLevelSeeds(const fs::path& data) {
+    seed("GltfLevel", "annex.glb", readFile(data / "levels" / "annex.glb"));
+    seed("GltfLevel", "one_room.gltf", R"({
+  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [1, 2], "extras": {"scale": 10}}],
+  "nodes": [{"name": "walls", "mesh": 0}, {"name": "sector:a", "children": [0]},
+            {"name": "lamp", "translation": [0.5, 0.5, 0.5],
+             "extensions": {"KHR_lights_punctual": {"light": 0}}, "extras": {"static": false}}],
+  "extensions": {"KHR_lights_punctual": {"lights": [{"type": "point", "range": 3}]}},
+  "meshes": [{"primitives": [{"attributes": {"POSITION": 0}}]}],
+  "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3"}],
+  "bufferViews": [{"buffer": 0, "byteLength": 36}],
+  "buffers": [{"byteLength": 36,
+               "uri": "data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA"}]
+})");
+}
+
 void levelSourceSeeds(const fs::path& data) {
     for (const auto& entry : fs::directory_iterator(data / "levels"))
         if (entry.path().extension() == ".json")
@@ -224,6 +241,7 @@ int main(int argc, char** argv) {
         mapSeeds();
         meshSeeds();
         levelSourceSeeds(data);
+        gltfLevelSeeds(data);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
