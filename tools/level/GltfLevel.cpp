@@ -636,8 +636,8 @@ private:
         if (withoutCopyNumber(file) != file &&
             std::filesystem::path(withoutCopyNumber(file)).has_extension())
             file = withoutCopyNumber(file);
-        if (file.empty() || file.find_first_of(" \t\"") != std::string::npos)
-            fail(name, "names no mesh file (\"mesh:FILE\", without spaces)");
+        if (file.empty()) fail(name, "names no mesh file: \"mesh:FILE\"");
+        if (!isStatementWord(file)) fail(name, std::string("its file name ") + kStatementWordRule);
         SourceMesh mesh;
         mesh.file = file;
         mesh.path = objectPath(name);
@@ -647,8 +647,8 @@ private:
         const Vec3 facing = transformDirection(world, {0, 0, 1});
         mesh.yaw = std::atan2(facing.x, facing.z) * kDegrees;
         const double animation = number(property(node, nullptr, "animation"), name, "animation", 0);
-        if (animation < 0 || animation != std::floor(animation) || animation > 1e4)
-            fail(name, "the custom property \"animation\" must be a whole number from 0");
+        if (animation < 0 || animation != std::floor(animation) || animation > 65535)
+            fail(name, "the custom property \"animation\" must be a whole number, 0 to 65535");
         mesh.animation = static_cast<int>(animation);
         level_.meshes.push_back(std::move(mesh));
     }

@@ -14,10 +14,19 @@ using nlohmann::json;
 
 LevelError::LevelError(const std::string& file, int line, const std::string& path,
                        const std::string& what)
-    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) +
-                         ": " + (path.empty() ? "" : path + ": ") + what),
+    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
+                         (path.empty() ? "" : path + ": ") + what),
       line_(line),
       path_(path) {}
+
+bool isStatementWord(const std::string& word) {
+    for (const char c : word) {
+        if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F || c == '"' || c == '#' || c == ';' ||
+            c == '=')
+            return false;
+    }
+    return !word.empty();
+}
 
 LevelError LevelSource::error(const std::string& path, const std::string& what) const {
     return LevelError(file, text.empty() ? 0 : lineOfPointer(text, path), path, what);
@@ -333,17 +342,10 @@ private:
         }
     }
 
-    // The name goes unquoted into a console statement: a blank would end it, a quote,
-    // '#', ';' or '=' would change what the console reads.
     std::string statementWord(const json& value, const std::string& path) const {
         const std::string word = text(value, path);
         if (word.empty()) fail(path, "must not be empty");
-        for (const char c : word) {
-            if (static_cast<unsigned char>(c) <= ' ' || c == 0x7F || c == '"' || c == '#' ||
-                c == ';' || c == '=') {
-                fail(path, "must not hold blanks, control characters, quotes, '#', ';' or '='");
-            }
-        }
+        if (!isStatementWord(word)) fail(path, kStatementWordRule);
         return word;
     }
 

@@ -162,6 +162,12 @@ struct LevelSource {
     LevelError error(const std::string& path, const std::string& what) const;
 };
 
+// Whether a mesh's file name can stand unquoted in a console statement: a blank would
+// end it, a quote, '#', ';' or '=' would change what the console reads.
+bool isStatementWord(const std::string& word);
+inline constexpr const char* kStatementWordRule =
+    "must not hold blanks, control characters, quotes, '#', ';' or '='";
+
 // Parses the JSON text; file names the source in messages. Throws LevelError.
 LevelSource parseLevel(const std::string& text, const std::string& file);
 LevelSource loadLevel(const std::string& fileName);
