@@ -134,7 +134,7 @@ private:
         fail(path, "unknown sector " + inQuotes(name));
     }
 
-    // min must lie below max on every axis (or on all but flatAxes of them).
+    // Brushes and props are solid boxes: min lies below max on every axis.
     void checkBox(const Vec3& min, const Vec3& max, const std::string& path) const {
         for (int axis = 0; axis < 3; ++axis) {
             if (!(min[axis] < max[axis])) {
