@@ -171,10 +171,9 @@ void checkPortalPolygon(const LevelSource& level, const SourcePortal& portal) {
     const Plane plane = planeOf(polygon);
     for (const Vec3& p : polygon) {
         if (std::abs(plane.distance(p)) > kEpsilon)
-            throw level.error(portal.path, "the portal is not planar: its corner " + pointText(p) +
-                                               " lies " +
-                                               std::to_string(std::abs(plane.distance(p))) +
-                                               " off the plane of the others");
+            throw level.error(portal.path,
+                              "the portal is not planar: its corner " + pointText(p) + " lies " +
+                                  std::to_string(std::abs(plane.distance(p))) + " off its plane");
     }
     if (!convex(polygon, plane.normal)) throw level.error(portal.path, "the portal is not convex");
 }
