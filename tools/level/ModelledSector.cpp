@@ -185,6 +185,10 @@ SectorSurface::SectorSurface(const LevelSource& level, int index) {
     std::vector<Face> parts;
     std::vector<std::string> objects;
     for (const SourceFace& face : sector.faces) {
+        if (face.material < 0 || static_cast<size_t>(face.material) >= level.materials.size())
+            throw level.error("object \"" + face.object + "\"",
+                              "a face has material " + std::to_string(face.material) +
+                                  ", and there is no such material");
         if (face.points.size() < 3 || area(face.points) < kMinArea) continue;
         parts.push_back({face.points, face.material, 0, {}});
         objects.push_back(face.object);

@@ -190,6 +190,9 @@ TEST(ModelledLevelErrorTest, brokenModelsAreRefusedNamingTheObject) {
                  std::reverse(f.points.begin(), f.points.end());
          },
          {"object \"sector:closet\"", "flip the normals"}},
+        {"face of no material",
+         [](LevelSource& l) { l.sectors[1].faces[3].material = 5; },
+         {"object \"Closet\"", "no such material"}},
         {"light in no sector",
          [](LevelSource& l) {
              l.lights[0].position = {200, 18, 12};
