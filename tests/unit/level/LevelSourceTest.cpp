@@ -156,7 +156,7 @@ TEST(LevelSourceTest, aFileThatCannotBeReadIsNamed) {
         level::loadLevel("/nonexistent/level.json");
         FAIL() << "no error";
     } catch (const LevelError& error) {
-        EXPECT_STREQ(error.what(), "/nonexistent/level.json:0: cannot be read");
+        EXPECT_STREQ(error.what(), "/nonexistent/level.json: cannot be read");
     }
 }
 
