@@ -1,9 +1,11 @@
 #include "level/LevelCompiler.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "level/LitPieces.h"
 #include "level/MeshBuilder.h"
+#include "level/ModelledSector.h"
 
 namespace arvel::level {
 
@@ -28,13 +30,8 @@ const SourceBrush* roomWithOpening(const SourceSector& sector, const Opening& op
     return nullptr;
 }
 
-// The rectangle as a portal polygon facing into the first sector.
-OtmPortal portalRecord(const SourcePortal& portal, const Opening& opening,
-                       const SourceBrush& firstRoom) {
-    const int axis = opening.axis;
-    const double c = opening.min[axis];
-    const bool roomAbove = std::abs(c - firstRoom.min[axis]) <= kEpsilon;
-    const Points corners = axisRectangle(axis, c, opening.min, opening.max, roomAbove);
+// The polygon, facing into the first sector, as a portal record.
+OtmPortal portalRecord(const SourcePortal& portal, const Points& corners) {
     const Vec3 normal = normalized(newellNormal(corners));
     const TextureFrame frame = textureFrame(normal);
     OtmPortal record;
@@ -51,6 +48,78 @@ OtmPortal portalRecord(const SourcePortal& portal, const Opening& opening,
     record.faces.push_back(face);
     return record;
 }
+
+// The rectangle as a portal polygon facing into the first sector.
+OtmPortal portalRecord(const SourcePortal& portal, const Opening& opening,
+                       const SourceBrush& firstRoom) {
+    const int axis = opening.axis;
+    const double c = opening.min[axis];
+    const bool roomAbove = std::abs(c - firstRoom.min[axis]) <= kEpsilon;
+    return portalRecord(portal, axisRectangle(axis, c, opening.min, opening.max, roomAbove));
+}
+
+bool modelled(const SourceSector& sector) { return !sector.faces.empty(); }
+
+// JSON paths name values, so a position is a field of its object; glTF paths name the
+// editor's object, which is all there is to name.
+std::string fieldPath(const LevelSource& level, const std::string& path, const char* field) {
+    return level.text.empty() ? path : path + field;
+}
+
+// Finds the sectors whose rooms hold points: for sectors built from brushes the first
+// whose room holds it, as ever; modelled sectors by their closed surfaces, each built
+// (and checked) once.
+class SectorLocator {
+public:
+    explicit SectorLocator(const LevelSource& level) : level_(level) {
+        surfaces_.resize(level.sectors.size());
+        for (size_t s = 0; s < level.sectors.size(); ++s) {
+            if (modelled(level.sectors[s])) surfaces_[s].emplace(level, static_cast<int>(s));
+        }
+    }
+
+    const SectorSurface& surface(int sector) const {
+        return *surfaces_[static_cast<size_t>(sector)];
+    }
+
+    std::vector<int> holders(const Vec3& p, double slack) const {
+        std::vector<int> found;
+        bool inBrushRoom = false;
+        for (size_t s = 0; s < level_.sectors.size(); ++s) {
+            if (surfaces_[s]) {
+                if (surfaces_[s]->holds(p, slack)) found.push_back(static_cast<int>(s));
+                continue;
+            }
+            for (const SourceBrush& brush : level_.sectors[s].brushes) {
+                if (inBrushRoom || brush.kind != BrushKind::kRoom) continue;
+                if (Box{brush.min, brush.max}.contains(p, slack)) {
+                    found.push_back(static_cast<int>(s));
+                    inBrushRoom = true;
+                }
+            }
+        }
+        return found;
+    }
+
+    // The one sector holding the point of the object at path; throws when there is none
+    // (saying nowhere) or more than one.
+    int place(const Vec3& p, double slack, const std::string& path,
+              const std::string& nowhere) const {
+        const std::vector<int> found = holders(p, slack);
+        if (found.empty()) throw level_.error(path, nowhere);
+        if (found.size() > 1) {
+            throw level_.error(path, "lies in sectors \"" + name(found[0]) + "\" and \"" +
+                                         name(found[1]) + "\": their rooms overlap");
+        }
+        return found[0];
+    }
+
+private:
+    const std::string& name(int s) const { return level_.sectors[static_cast<size_t>(s)].name; }
+
+    const LevelSource& level_;
+    std::vector<std::optional<SectorSurface>> surfaces_;
+};
 
 std::vector<Face> sectorFaces(const LevelSource& level, const SourceSector& sector,
                               const std::vector<Opening>& openings) {
@@ -79,28 +148,75 @@ std::vector<Face> sectorFaces(const LevelSource& level, const SourceSector& sect
     return faces;
 }
 
+// Rectangle portals get their records here; polygon ones are checked and get theirs
+// once their sectors' surfaces have told which way they face.
 void addPortals(const LevelSource& level, CompiledLevel& out) {
     for (size_t i = 0; i < level.portals.size(); ++i) {
         const SourcePortal& portal = level.portals[i];
-        Opening opening{flatAxis(portal), portal.min, portal.max};
-        const SourceBrush* rooms[2] = {nullptr, nullptr};
         const int sectors[2] = {portal.first, portal.second};
-        for (int side = 0; side < 2; ++side) {
-            const SourceSector& sector = level.sectors[static_cast<size_t>(sectors[side])];
-            rooms[side] = roomWithOpening(sector, opening);
-            if (!rooms[side]) {
-                throw level.error(portal.path + "/min",
-                                  "the rectangle lies on no wall of a room of "
-                                  "sector \"" +
-                                      sector.name + "\"");
-            }
+        for (int s : sectors) {
+            if (s < 0 || static_cast<size_t>(s) >= level.sectors.size())
+                throw level.error(portal.path, "joins sector " + std::to_string(s) +
+                                                   ", and there is no such sector");
         }
-        out.openings.push_back(opening);
-        out.map.portals.push_back(portalRecord(portal, opening, *rooms[0]));
+        if (!portal.polygon.empty()) {
+            checkPortalPolygon(level, portal);
+            for (int s : sectors) {
+                const SourceSector& sector = level.sectors[static_cast<size_t>(s)];
+                if (!modelled(sector))
+                    throw level.error(portal.path, "sector \"" + sector.name +
+                                                       "\" is built from brushes; portal "
+                                                       "polygons join modelled sectors only");
+            }
+            // Only rectangles cut brush rooms; this keeps the openings indexed by portal.
+            const Box bounds = boxOf(portal.polygon);
+            const Vec3 extent = bounds.max - bounds.min;
+            const int axis = extent.x <= extent.y && extent.x <= extent.z ? 0
+                             : extent.y <= extent.z                       ? 1
+                                                                          : 2;
+            out.openings.push_back({axis, bounds.min, bounds.max});
+            out.map.portals.emplace_back();
+        } else {
+            Opening opening{flatAxis(portal), portal.min, portal.max};
+            const SourceBrush* rooms[2] = {nullptr, nullptr};
+            for (int side = 0; side < 2; ++side) {
+                const SourceSector& sector = level.sectors[static_cast<size_t>(sectors[side])];
+                rooms[side] = roomWithOpening(sector, opening);
+                if (!rooms[side]) {
+                    throw level.error(portal.path + "/min",
+                                      "the rectangle lies on no wall of a room of "
+                                      "sector \"" +
+                                          sector.name + "\"");
+                }
+            }
+            out.openings.push_back(opening);
+            out.map.portals.push_back(portalRecord(portal, opening, *rooms[0]));
+        }
         for (int side = 0; side < 2; ++side) {
             out.map.sectors[static_cast<size_t>(sectors[side])].portals.push_back(
                 static_cast<int32_t>(i));
         }
+    }
+}
+
+// Each polygon portal faces into its first sector; the second must lie behind it.
+void turnPolygonPortals(const LevelSource& level, const SectorLocator& locator,
+                        CompiledLevel& out) {
+    for (size_t i = 0; i < level.portals.size(); ++i) {
+        const SourcePortal& portal = level.portals[i];
+        if (portal.polygon.empty()) continue;
+        const int p = static_cast<int>(i);
+        const bool intoFirst = locator.surface(portal.first).facesIn(p);
+        if (intoFirst == locator.surface(portal.second).facesIn(p)) {
+            throw level.error(portal.path,
+                              "sectors \"" + level.sectors[static_cast<size_t>(portal.first)].name +
+                                  "\" and \"" +
+                                  level.sectors[static_cast<size_t>(portal.second)].name +
+                                  "\" lie on the same side of the portal");
+        }
+        Points corners = portal.polygon;
+        if (!intoFirst) std::reverse(corners.begin(), corners.end());
+        out.map.portals[i] = portalRecord(portal, corners);
     }
 }
 
@@ -194,14 +310,8 @@ void listLights(const LevelSource& level, const std::vector<int>& homes, Compile
 }  // namespace
 
 int sectorOfPoint(const LevelSource& level, const Vec3& p, double slack) {
-    for (size_t s = 0; s < level.sectors.size(); ++s) {
-        for (const SourceBrush& brush : level.sectors[s].brushes) {
-            if (brush.kind != BrushKind::kRoom) continue;
-            Box box{brush.min, brush.max};
-            if (box.contains(p, slack)) return static_cast<int>(s);
-        }
-    }
-    return -1;
+    const std::vector<int> found = SectorLocator(level).holders(p, slack);
+    return found.empty() ? -1 : found[0];
 }
 
 std::vector<int> sectorsInReach(const CompiledLevel& compiled, int home, const Vec3& light,
@@ -230,7 +340,13 @@ CompiledLevel compileLevel(const LevelSource& level) {
     CompiledLevel out;
     out.map.sectors.resize(level.sectors.size());
     addPortals(level, out);
+    const SectorLocator locator(level);
+    turnPolygonPortals(level, locator, out);
     for (size_t s = 0; s < level.sectors.size(); ++s) {
+        if (modelled(level.sectors[s])) {
+            out.sectorFaces.push_back(mergedFaces(level.sectors[s]));
+            continue;
+        }
         // Only its own portals cut a sector's walls; a neighbour's may share the plane.
         std::vector<Opening> openings;
         for (int32_t p : out.map.sectors[s].portals) {
@@ -238,22 +354,25 @@ CompiledLevel compileLevel(const LevelSource& level) {
         }
         out.sectorFaces.push_back(sectorFaces(level, level.sectors[s], openings));
     }
+    const bool json = !level.text.empty();
     std::vector<int> homes;
     for (const SourceLight& light : level.lights) {
-        homes.push_back(sectorOfPoint(level, light.position));
-        if (homes.back() < 0)
-            throw level.error(light.path + "/position", "lies in no room of any sector");
+        homes.push_back(
+            locator.place(light.position, -kEpsilon, fieldPath(level, light.path, "/position"),
+                          json ? "lies in no room of any sector" : "lies in no sector"));
         out.map.lights.push_back(lightRecord(light));
     }
     // The game finds their sectors from these points; a point outside every room
     // would leave a mesh unplaced or the camera seeing nothing. A mesh's origin
     // usually stands on a floor.
     for (const SourceMesh& mesh : level.meshes) {
-        if (sectorOfPoint(level, mesh.position, kEpsilon) < 0)
-            throw level.error(mesh.path + "/position", "the mesh lies in no sector");
+        locator.place(mesh.position, kEpsilon, fieldPath(level, mesh.path, "/position"),
+                      "the mesh lies in no sector");
     }
-    if (level.camera && sectorOfPoint(level, level.camera->position) < 0)
-        throw level.error(level.camera->path + "/position", "the camera lies in no sector");
+    if (level.camera)
+        locator.place(level.camera->position, -kEpsilon,
+                      fieldPath(level, level.camera->path, "/position"),
+                      "the camera lies in no sector");
     addSectorsAndPieces(level, homes, out);
     listLights(level, homes, out);
     return out;

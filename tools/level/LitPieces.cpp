@@ -170,8 +170,9 @@ std::vector<LitFragment> cutFaces(const std::vector<Face>& faces,
                 light.cut(face, fragment.face.points, lit, shadowed);
                 for (auto* parts : {&lit, &shadowed}) {
                     for (Points& points : *parts) {
-                        LitFragment piece{{std::move(points), face.material, face.shell},
-                                          fragment.lit};
+                        LitFragment piece{
+                            {std::move(points), face.material, face.shell, face.mapping},
+                            fragment.lit};
                         piece.lit.push_back(parts == &lit);
                         next.push_back(std::move(piece));
                     }

@@ -144,6 +144,13 @@ TextureFrame textureFrame(const Vec3& normal) {
     return {tangent, cross(normal, tangent)};
 }
 
+Vec3 mappedTangent(const TextureMapping& mapping, const Vec3& normal) {
+    const Vec3 along = mapping.uGradient - normal * dot(normal, mapping.uGradient);
+    // A mapping whose u does not change over the face has no direction of its own.
+    if (length(along) < 1e-9) return textureFrame(normal).tangent;
+    return normalized(along);
+}
+
 std::vector<Face> joinEdges(const std::vector<Face>& faces) {
     std::map<int, Welder> welders;
     std::vector<Face> welded = faces;
@@ -156,7 +163,7 @@ std::vector<Face> joinEdges(const std::vector<Face>& faces) {
     for (const auto& [shell, welder] : welders) splitters.emplace(shell, welder.points());
     std::vector<Face> out;
     for (const Face& face : welded) {
-        Face joined{{}, face.material, face.shell};
+        Face joined{{}, face.material, face.shell, face.mapping};
         if (face.points.size() < 3) {
             out.push_back(std::move(joined));
             continue;
@@ -181,7 +188,11 @@ OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
     int source = -1;
     std::map<int, int32_t> materials;
     std::map<std::tuple<int, double, double, double>, int32_t> positions;
-    std::map<std::tuple<int32_t, int32_t, double, double, double>, int32_t> vertices;
+    // Modelled faces also key on their u, v and tangent, so that UV seams stay apart;
+    // mapped from the material's scale, u, v and tangent follow from the normal.
+    using VertexKey =
+        std::tuple<int32_t, int32_t, double, double, double, bool, std::array<double, 5>>;
+    std::map<VertexKey, int32_t> vertices;
     for (const Face& face : joinEdges(faces)) {
         ++source;
         const Vec3 normal = normalized(newellNormal(face.points));
@@ -195,23 +206,39 @@ OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
         const int32_t material = materials[face.material];
         const double scale = level.materials[static_cast<size_t>(face.material)].scale;
         const TextureFrame frame = textureFrame(normal);
+        const Vec3 tangent = face.mapping ? mappedTangent(*face.mapping, normal) : frame.tangent;
         content::OtmFace out;
         out.material = material;
         for (const Vec3& p : face.points) {
             auto [pos, newPosition] = positions.try_emplace(
                 {face.shell, p.x, p.y, p.z}, static_cast<int32_t>(body.positions.size()));
             if (newPosition) body.positions.push_back(direction(p));
-            auto [vertex, newVertex] = vertices.try_emplace(
-                {pos->second, material, rounded(normal.x), rounded(normal.y), rounded(normal.z)},
-                static_cast<int32_t>(body.vertices.size()));
+            double u = 0.0, v = 0.0;
+            if (face.mapping) {
+                u = dot(face.mapping->uGradient, p) + face.mapping->uOffset;
+                v = dot(face.mapping->vGradient, p) + face.mapping->vOffset;
+            }
+            const std::array<double, 5> mapped =
+                face.mapping ? std::array<double, 5>{rounded(u), rounded(v), rounded(tangent.x),
+                                                     rounded(tangent.y), rounded(tangent.z)}
+                             : std::array<double, 5>{};
+            auto [vertex, newVertex] =
+                vertices.try_emplace({pos->second, material, rounded(normal.x), rounded(normal.y),
+                                      rounded(normal.z), face.mapping.has_value(), mapped},
+                                     static_cast<int32_t>(body.vertices.size()));
             if (newVertex) {
-                content::OtmVertex v;
-                v.position = pos->second;
-                v.u = static_cast<float>(dot(p, frame.tangent) / scale);
-                v.v = static_cast<float>(dot(p, frame.bitangent) / scale);
-                v.normal = direction(normal);
-                v.tangent = direction(frame.tangent);
-                body.vertices.push_back(v);
+                content::OtmVertex vertexRecord;
+                vertexRecord.position = pos->second;
+                if (face.mapping) {
+                    vertexRecord.u = static_cast<float>(u);
+                    vertexRecord.v = static_cast<float>(v);
+                } else {
+                    vertexRecord.u = static_cast<float>(dot(p, frame.tangent) / scale);
+                    vertexRecord.v = static_cast<float>(dot(p, frame.bitangent) / scale);
+                }
+                vertexRecord.normal = direction(normal);
+                vertexRecord.tangent = direction(tangent);
+                body.vertices.push_back(vertexRecord);
             }
             out.corners.push_back(vertex->second);
         }

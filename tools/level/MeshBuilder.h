@@ -20,6 +20,9 @@ struct TextureFrame {
     Vec3 bitangent;
 };
 TextureFrame textureFrame(const Vec3& normal);
+// The unit direction in the face's plane along which the mapping's u grows, or the
+// frame's tangent where u does not change over the plane.
+Vec3 mappedTangent(const TextureMapping& mapping, const Vec3& normal);
 
 // Faces of no area are dropped; sources, when given, receives for every face of the
 // body the index of the face it came from. Materials are those of the level that the
