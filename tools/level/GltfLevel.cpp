@@ -698,6 +698,29 @@ private:
         return out_.images.back().name;
     }
 
+    // An 8 x 8 image of one colour, given as glTF gives colours (linear) and stored as
+    // images are (sRGB).
+    std::string plainImage(const std::string& label, const Vec3& linear) {
+        LevelImage out;
+        out.name = options_.texturePrefix + fileSafe(label) + ".tga";
+        for (const LevelImage& other : out_.images)
+            if (other.name == out.name)
+                out.name = options_.texturePrefix + fileSafe(label) + "_" +
+                           std::to_string(out_.images.size()) + ".tga";
+        out.width = out.height = 8;
+        out.channels = 3;
+        uint8_t rgb[3];
+        for (int c = 0; c < 3; ++c) {
+            const double x = std::clamp(std::isfinite(linear[c]) ? linear[c] : 1.0, 0.0, 1.0);
+            const double srgb = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1.0 / 2.4) - 0.055;
+            rgb[c] = static_cast<uint8_t>(std::lround(srgb * 255.0));
+        }
+        for (int i = 0; i < out.width * out.height; ++i)
+            out.pixels.insert(out.pixels.end(), rgb, rgb + 3);
+        out_.images.push_back(std::move(out));
+        return out_.images.back().name;
+    }
+
     // tinygltf gives RGBA at 8 or 16 bits; an image without transparency keeps 3 channels.
     static void convert(const tinygltf::Image& image, LevelImage& out) {
         const size_t pixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
@@ -726,6 +749,7 @@ private:
         SourceMaterial m;
         if (index < 0) {
             m.name = "(no material)";
+            m.textures.push_back(plainImage("white", {1.0, 1.0, 1.0}));
         } else if (static_cast<size_t>(index) >= model_.materials.size()) {
             fail(object, "refers to a material that does not exist");
         } else {
@@ -741,6 +765,13 @@ private:
                     m.textures.push_back(imageFile(normal, m.name, "normal"));
                     m.technique = "static_bump.rt";
                 }
+            } else {
+                // The techniques draw texture 0: a surface without an image gets one of
+                // its base colour.
+                const std::vector<double>& factor = source.pbrMetallicRoughness.baseColorFactor;
+                m.textures.push_back(plainImage(m.name, factor.size() >= 3
+                                                            ? Vec3{factor[0], factor[1], factor[2]}
+                                                            : Vec3{1.0, 1.0, 1.0}));
             }
             if (source.extras.IsObject() && source.extras.Has("technique")) {
                 const tinygltf::Value& technique = source.extras.Get("technique");
