@@ -241,8 +241,23 @@ inline float extent(const std::vector<aiVector3D>& points) {
     return (hi - lo).Length();
 }
 
+// The time of the animation's earliest key, in ticks.
+inline double firstKey(const aiAnimation& animation) {
+    double first = animation.mDuration;
+    for (unsigned c = 0; c < animation.mNumChannels; ++c) {
+        const aiNodeAnim& ch = *animation.mChannels[c];
+        for (double t : {ch.mNumPositionKeys ? ch.mPositionKeys[0].mTime : first,
+                         ch.mNumRotationKeys ? ch.mRotationKeys[0].mTime : first,
+                         ch.mNumScalingKeys ? ch.mScalingKeys[0].mTime : first})
+            first = std::min(first, t);
+    }
+    return std::max(first, 0.0);
+}
+
+// How long the animation plays: from its first key to its end.
 inline double seconds(const aiAnimation& animation) {
-    return animation.mDuration / (animation.mTicksPerSecond > 0 ? animation.mTicksPerSecond : 25);
+    return (animation.mDuration - firstKey(animation)) /
+           (animation.mTicksPerSecond > 0 ? animation.mTicksPerSecond : 25);
 }
 
 // The farthest any vertex of the imported mesh lies from its place in expected (one
@@ -265,14 +280,15 @@ inline void expectAssimpsPoseAtEveryThird(MeshInstance& instance, const content:
                                           const aiScene& scene, int animation) {
     const aiAnimation& source = *scene.mAnimations[animation];
     const int n = instance.mesh().animation(animation).frameCount;
+    const double start = firstKey(source);
     for (int k : {0, n / 3, 2 * n / 3}) {
         // Key k plays at k / (n - 1) of the loop's n x 0.1 s and holds the source's
-        // pose at the same fraction of its duration.
+        // pose at the same fraction of its span from the first key to the end.
         const double fraction = n > 1 ? static_cast<double>(k) / (n - 1) : 0.0;
         LoaderTest::poseAt(instance, animation,
                            static_cast<uint32_t>(std::lround(fraction * n * 100)));
         const std::vector<aiVector3D> expected =
-            assimpPoints(scene, &source, fraction * source.mDuration);
+            assimpPoints(scene, &source, start + fraction * (source.mDuration - start));
         EXPECT_LT(farthestFrom(instance, mesh, expected), 0.002f * extent(expected) + 1e-4f)
             << "animation " << animation << ", key " << k << " of " << n;
     }
