@@ -25,6 +25,9 @@ def arguments():
     while i < len(argv):
         arg = argv[i]
         if arg in ("--bones", "--influences") and i + 1 < len(argv):
+            if not argv[i + 1].isdigit():
+                raise SystemExit("animated_model.py: %s needs a count, not %r"
+                                 % (arg, argv[i + 1]))
             options[arg[2:]] = int(argv[i + 1])
             i += 2
         elif arg == "--texture":

@@ -102,6 +102,11 @@ TEST_P(BlenderTubeTest, ImportsWithItsBonesActionsAndWeightsAndTakesAssimpsPose)
     EXPECT_EQ(most, static_cast<size_t>(std::min(tube.influences, 4)));
     EXPECT_EQ(model.droppedInfluences > 0, tube.influences > 4);
 
+    // Closed, and wound counter-clockwise outwards after the turn from Z up to Y up.
+    EXPECT_EQ(test::openOrMismatchedEdges(mesh), 0);
+    EXPECT_EQ(test::facesAgainstTheirNormals(mesh), 0);
+    EXPECT_GT(test::enclosedVolume(mesh), 0);
+
     // No batch skins with more bones than the vertex program holds.
     std::set<int> batched;
     for (const auto& batch : mesh.faceBatches()) {
