@@ -1,11 +1,13 @@
 # Builds a rigged, animated tube in an empty scene and exports it with Blender's own
 # glTF exporter, the way an artist's model reaches arvel-import.
 #   blender -b --factory-startup --python animated_model.py -- OUT.glb
-#       [--bones N] [--influences K] [--texture]
+#       [--bones N] [--influences K] [--texture] [--placed]
 # The tube stands along Blender's Z (up) on a chain of N bones; each vertex is weighted
 # over the K bones nearest to it (two: a linear blend between neighbours). Two actions,
 # "Bend" (1.5 s) and "Twist" (1 s), each in its own NLA track, become two animations.
 # --texture gives the tube a material with a small image, which the .glb embeds.
+# --placed moves, turns and doubles the armature object (the tube with it), as rigs
+# often stand in a scene; the exporter keeps that on the armature's node.
 import math
 import sys
 
@@ -20,7 +22,7 @@ FPS = 24
 
 def arguments():
     argv = sys.argv[sys.argv.index("--") + 1:] if "--" in sys.argv else []
-    options = {"output": None, "bones": 5, "influences": 2, "texture": False}
+    options = {"output": None, "bones": 5, "influences": 2, "texture": False, "placed": False}
     i = 0
     while i < len(argv):
         arg = argv[i]
@@ -30,8 +32,8 @@ def arguments():
                                  % (arg, argv[i + 1]))
             options[arg[2:]] = int(argv[i + 1])
             i += 2
-        elif arg == "--texture":
-            options["texture"] = True
+        elif arg in ("--texture", "--placed"):
+            options[arg[2:]] = True
             i += 1
         elif not arg.startswith("--") and options["output"] is None:
             options["output"] = arg
@@ -40,7 +42,7 @@ def arguments():
             raise SystemExit("animated_model.py: unknown argument " + arg)
     if options["output"] is None or options["bones"] < 1 or options["influences"] < 1:
         raise SystemExit("usage: animated_model.py -- OUT.glb [--bones N] [--influences K] "
-                         "[--texture]")
+                         "[--texture] [--placed]")
     return options
 
 
@@ -167,6 +169,10 @@ def main():
     weigh(tube, rig, bones, options["influences"])
     if options["texture"]:
         texture(tube)
+    if options["placed"]:
+        rig.location = (1.0, -2.0, 0.5)
+        rig.rotation_euler = (0.0, 0.0, math.radians(30))
+        rig.scale = (2.0, 2.0, 2.0)
     rig.animation_data_create()
     # Bones bend about their own X (sideways), then twist about their own Y (along the
     # bone) while swaying about Z: a second action of another length.

@@ -37,7 +37,7 @@ constexpr unsigned kPostProcess = aiProcess_Triangulate | aiProcess_JoinIdentica
 struct Placement {
     const aiNode* node;
     const aiMesh* mesh;
-    aiMatrix4x4 global;  // the node's rest transform in the scene
+    aiMatrix4x4 global;  // puts the mesh's vertices into the scene at rest
 };
 
 std::string lower(std::string text) {
@@ -82,6 +82,10 @@ public:
               ImportedModel& out)
         : scene_(scene), file_(file), folder_(file.parent_path()), options_(options), out_(out) {
         aiMatrix4x4::Scaling(aiVector3D(options.scale), modelFrame_);
+        // glTF skins ignore the transform of their mesh's node: the vertices are in the
+        // scene's space already. (Blender still puts the node under the armature's.)
+        const std::string extension = lower(file.extension().string());
+        ignoresSkinNode_ = extension == ".gltf" || extension == ".glb";
     }
 
     void run() {
@@ -112,7 +116,8 @@ private:
             if (node->mMeshes[i] >= scene_.mNumMeshes) continue;
             const aiMesh* mesh = scene_.mMeshes[node->mMeshes[i]];
             if ((mesh->mPrimitiveTypes & aiPrimitiveType_TRIANGLE) && mesh->mNumFaces > 0)
-                placements_.push_back({node, mesh, global});
+                placements_.push_back(
+                    {node, mesh, ignoresSkinNode_ && mesh->HasBones() ? aiMatrix4x4() : global});
         }
         for (unsigned i = 0; i < node->mNumChildren; ++i) collect(node->mChildren[i], global);
     }
@@ -452,6 +457,7 @@ private:
     const ImportOptions& options_;
     ImportedModel& out_;
     aiMatrix4x4 modelFrame_;
+    bool ignoresSkinNode_ = false;
     std::vector<Placement> placements_;
     std::map<const aiNode*, aiMatrix4x4> globals_;
     std::map<std::string, const aiNode*> nodeByName_;  // the first of a name, depth first
