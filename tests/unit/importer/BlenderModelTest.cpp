@@ -120,10 +120,17 @@ TEST_P(BlenderTubeTest, ImportsWithItsBonesActionsAndWeightsAndTakesAssimpsPose)
     }
     EXPECT_EQ(batched.size(), static_cast<size_t>(tube.bones));
 
-    // At rest the tube stands up the engine's Y as it stood up Blender's Z.
-    float top = -1e30f;
-    for (const content::MshPosition& p : model.mesh.positions) top = std::max(top, p.point[1]);
-    EXPECT_NEAR(top, tube.top, 1e-3f);
+    // At rest the tube stands up the engine's Y as it stood up Blender's Z, whether
+    // skinned or imported as a prop.
+    const auto top = [](const content::MshFile& file) {
+        float y = -1e30f;
+        for (const content::MshPosition& p : file.positions) y = std::max(y, p.point[1]);
+        return y;
+    };
+    EXPECT_NEAR(top(model.mesh), tube.top, 1e-3f);
+    content::ImportOptions asProp;
+    asProp.kind = content::ImportKind::kStatic;
+    EXPECT_NEAR(top(content::importModel(path, asProp).mesh), tube.top, 1e-3f);
     const std::vector<aiVector3D> rest = test::assimpPoints(scene, nullptr, 0);
 
     for (int a = 0; a < 2; ++a) {
