@@ -42,7 +42,8 @@ Process::Process(std::vector<std::string> argv, std::string workingDirectory,
         std::vector<char*> args;
         for (std::string& arg : argv) args.push_back(arg.data());
         args.push_back(nullptr);
-        execv(args[0], args.data());
+        // A bare program name ("blender") is looked up on the PATH.
+        execvp(args[0], args.data());
         _exit(127);
     }
 }

@@ -157,6 +157,19 @@ double durationTicks(const aiAnimation& animation) {
     return ticks;
 }
 
+// The ticks before the animation's first key: Blender's exporters start an action
+// at its first frame, 1/24 s in, and the loop should not hold its first pose that long.
+double leadTicks(const aiAnimation& animation, double duration) {
+    double first = duration;
+    for (unsigned c = 0; c < animation.mNumChannels; ++c) {
+        const aiNodeAnim& ch = *animation.mChannels[c];
+        if (ch.mNumPositionKeys) first = std::min(first, ch.mPositionKeys[0].mTime);
+        if (ch.mNumRotationKeys) first = std::min(first, ch.mRotationKeys[0].mTime);
+        if (ch.mNumScalingKeys) first = std::min(first, ch.mScalingKeys[0].mTime);
+    }
+    return first > 0 && first < duration ? first : 0.0;
+}
+
 std::string nameOf(const aiAnimation& animation, int fallbackIndex) {
     if (animation.mName.length > 0) return "\"" + std::string(animation.mName.C_Str()) + "\"";
     return "#" + std::to_string(fallbackIndex);
@@ -310,7 +323,9 @@ int frameCountFor(double seconds) {
 MshAnimation sampleAnimation(const aiAnimation& animation, int index, SampleContext& context) {
     const std::string name = nameOf(animation, index);
     const double rate = tickRate(animation, name, context);
-    const double ticks = durationTicks(animation);
+    const double end = durationTicks(animation);
+    const double start = leadTicks(animation, end);
+    const double ticks = end - start;
     const int frames = frameCountFor(ticks / rate);
     if (frames == kMaxFrames && ticks / rate > kMaxFrames * kFrameSeconds)
         context.dropped->push_back("animation " + name + ": everything after its first hour");
@@ -325,7 +340,7 @@ MshAnimation sampleAnimation(const aiAnimation& animation, int index, SampleCont
         for (int k = 0; k < frames; ++k) {
             // The loader stretches frameCount keys over frameCount x 0.1 s from the
             // first to the last: key k stands for that fraction of the duration.
-            const double time = frames > 1 ? ticks * k / (frames - 1) : 0.0;
+            const double time = start + (frames > 1 ? ticks * k / (frames - 1) : 0.0);
             const aiMatrix4x4 local = channels[b] ? channelTransform(*channels[b], own, time) : own;
             addKey(result.bones[b], boneLocal(context, b, local), context);
         }

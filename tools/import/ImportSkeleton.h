@@ -51,7 +51,8 @@ struct SampleContext {
 
 // Frames for the animation: its length over 0.1 s, at least two when it has a length.
 int frameCountFor(double seconds);
-// The animation resampled to frames 0.1 s apart; its last key is the pose at its end.
+// The animation resampled to frames 0.1 s apart from its first key to its end; its
+// last key is the pose at its end.
 // index names it in messages when it has no name.
 MshAnimation sampleAnimation(const aiAnimation& animation, int index, SampleContext& context);
 // One frame holding every node's own transform.

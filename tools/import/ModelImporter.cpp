@@ -37,7 +37,7 @@ constexpr unsigned kPostProcess = aiProcess_Triangulate | aiProcess_JoinIdentica
 struct Placement {
     const aiNode* node;
     const aiMesh* mesh;
-    aiMatrix4x4 global;  // the node's rest transform in the scene
+    aiMatrix4x4 global;  // puts the mesh's vertices into the scene at rest
 };
 
 std::string lower(std::string text) {
@@ -82,6 +82,10 @@ public:
               ImportedModel& out)
         : scene_(scene), file_(file), folder_(file.parent_path()), options_(options), out_(out) {
         aiMatrix4x4::Scaling(aiVector3D(options.scale), modelFrame_);
+        // glTF skins ignore the transform of their mesh's node: the vertices are in the
+        // scene's space already. (Blender still puts the node under the armature's.)
+        const std::string extension = lower(file.extension().string());
+        ignoresSkinNode_ = extension == ".gltf" || extension == ".glb";
     }
 
     void run() {
@@ -112,7 +116,8 @@ private:
             if (node->mMeshes[i] >= scene_.mNumMeshes) continue;
             const aiMesh* mesh = scene_.mMeshes[node->mMeshes[i]];
             if ((mesh->mPrimitiveTypes & aiPrimitiveType_TRIANGLE) && mesh->mNumFaces > 0)
-                placements_.push_back({node, mesh, global});
+                placements_.push_back(
+                    {node, mesh, ignoresSkinNode_ && mesh->HasBones() ? aiMatrix4x4() : global});
         }
         for (unsigned i = 0; i < node->mNumChildren; ++i) collect(node->mChildren[i], global);
     }
@@ -307,10 +312,13 @@ private:
         context.dropped = &out_.dropped;
         const aiNode* above = skeleton_.nodes.empty() ? nullptr : skeleton_.nodes[0]->mParent;
         context.rootFrame = above ? modelFrame_ * globals_[above] : modelFrame_;
-        for (unsigned a = 0; a < scene_.mNumAnimations; ++a)
+        for (unsigned a = 0; a < scene_.mNumAnimations; ++a) {
             out_.mesh.animations.push_back(
                 sampleAnimation(*scene_.mAnimations[a], static_cast<int>(a), context));
+            out_.animationNames.emplace_back(scene_.mAnimations[a]->mName.C_Str());
+        }
         if (out_.mesh.animations.empty()) {
+            out_.animationNames.emplace_back();
             // The engine poses a mesh only through an animation: give it its rest pose.
             out_.mesh.animations.push_back(restPose(context));
             note("no animation in the model: the rest pose is written as a one-frame animation");
@@ -371,25 +379,47 @@ private:
             return std::nullopt;
         const std::string text = reference.C_Str();
         if (text.empty()) return std::nullopt;
-        if (text[0] == '*' || scene_.GetEmbeddedTexture(text.c_str())) {
-            note(name + ": embedded texture " + text + " (embedded images are not extracted)");
-            return std::nullopt;
-        }
+        if (text[0] == '*' || scene_.GetEmbeddedTexture(text.c_str()))
+            return embeddedTexture(text, name);
         const std::optional<fs::path> file = findFile(text);
         if (!file) {
             note(name + ": texture " + text + " (not found next to the model)");
             return std::nullopt;
         }
-        const std::string extension = lower(file->extension().string());
+        return textureFile(*file, text, name);
+    }
+
+    // Images inside the file (a .glb holds PNG or JPEG) are not converted: the engine
+    // reads neither. A Targa of the image's name next to the model takes its place.
+    std::optional<std::string> embeddedTexture(const std::string& text, const std::string& name) {
+        const aiTexture* embedded = scene_.GetEmbeddedTexture(text.c_str());
+        const std::string image =
+            embedded ? fs::path(embedded->mFilename.C_Str()).stem().string() : std::string();
+        if (!image.empty())
+            if (const std::optional<fs::path> file = findFile(image + ".tga"))
+                return textureFile(*file, text, name);
+        std::string what = name + ": embedded texture " + text;
+        if (embedded && embedded->mHeight == 0)
+            what += " (\"" + image + "\", " + std::string(embedded->achFormatHint) + ")";
+        what += " is not converted";
+        if (!image.empty()) what += ": " + image + ".tga next to the model would take its place";
+        note(what);
+        return std::nullopt;
+    }
+
+    // The file's name for the material when the engine reads its kind; listed once.
+    std::optional<std::string> textureFile(const fs::path& file, const std::string& text,
+                                           const std::string& name) {
+        const std::string extension = lower(file.extension().string());
         if (extension != ".tga" && extension != ".fpf") {
             note(name + ": texture " + text + " (the engine reads only Targa and FPF images)");
             return std::nullopt;
         }
-        const std::string fileName = file->filename().string();
+        const std::string fileName = file.filename().string();
         const bool known =
             std::any_of(out_.textures.begin(), out_.textures.end(),
                         [&](const ImportedTexture& texture) { return texture.name == fileName; });
-        if (!known) out_.textures.push_back({fileName, *file});
+        if (!known) out_.textures.push_back({fileName, file});
         return fileName;
     }
 
@@ -427,6 +457,7 @@ private:
     const ImportOptions& options_;
     ImportedModel& out_;
     aiMatrix4x4 modelFrame_;
+    bool ignoresSkinNode_ = false;
     std::vector<Placement> placements_;
     std::map<const aiNode*, aiMatrix4x4> globals_;
     std::map<std::string, const aiNode*> nodeByName_;  // the first of a name, depth first

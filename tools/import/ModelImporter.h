@@ -48,6 +48,9 @@ struct ImportedModel {
     // assimp's counter-clockwise winding.
     MshFile mesh;
     bool animated = false;
+    // One per animation of mesh, as the file names it (empty when it has no name): the
+    // .msh keeps only their order, by which the game picks them.
+    std::vector<std::string> animationNames;
     std::vector<ImportedTexture> textures;
     // What was left out or approximated, one line each, for the user to read.
     std::vector<std::string> dropped;

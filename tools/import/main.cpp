@@ -52,6 +52,10 @@ void printSummary(const fs::path& output, const ImportedModel& model) {
     std::printf("%s, %zu materials, %zu positions, %zu vertices, %zu triangles\n",
                 mesh.animations.empty() ? "" : ")", mesh.materials.size(), mesh.positions.size(),
                 mesh.vertices.size(), mesh.triangles.size());
+    // The names go nowhere else: the game picks an animation by its number.
+    for (size_t i = 0; i < model.animationNames.size(); ++i)
+        if (!model.animationNames[i].empty())
+            std::printf("  animation %zu: \"%s\"\n", i, model.animationNames[i].c_str());
 }
 
 bool copyTextures(const ImportedModel& model, const fs::path& folder) {
