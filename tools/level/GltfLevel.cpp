@@ -1,5 +1,9 @@
 #include "level/GltfLevel.h"
 
+#include "level/GltfAccessor.h"
+#include "level/GltfMaterials.h"
+#include "level/NodeTransform.h"
+
 #include <tiny_gltf.h>
 
 #include <algorithm>
@@ -14,81 +18,15 @@ namespace arvel::level {
 
 namespace {
 
-// Column-major, as glTF stores matrices.
-using Matrix = std::array<double, 16>;
+std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
 
-constexpr Matrix kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
 constexpr double kDegrees = 57.29577951308232;
 // Coordinates, sizes and colours stay within the range the JSON reader allows.
 constexpr double kLargest = 1e6;
 // A glTF node tree deeper than this is a broken (or hostile) file, not a level.
 constexpr int kDeepestNode = 64;
-
-Matrix multiply(const Matrix& a, const Matrix& b) {
-    Matrix m{};
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r)
-            for (int k = 0; k < 4; ++k) m[4 * c + r] += a[4 * k + r] * b[4 * c + k];
-    return m;
-}
-
-Vec3 transformPoint(const Matrix& m, const Vec3& p) {
-    return {m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12],
-            m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
-            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14]};
-}
-
-Vec3 transformDirection(const Matrix& m, const Vec3& d) {
-    return {m[0] * d.x + m[4] * d.y + m[8] * d.z, m[1] * d.x + m[5] * d.y + m[9] * d.z,
-            m[2] * d.x + m[6] * d.y + m[10] * d.z};
-}
-
-double determinant3(const Matrix& m) {
-    return dot(Vec3{m[0], m[1], m[2]}, cross(Vec3{m[4], m[5], m[6]}, Vec3{m[8], m[9], m[10]}));
-}
-
-// The node's own transform: its matrix, or translation x rotation x scale.
-Matrix localMatrix(const tinygltf::Node& node) {
-    if (node.matrix.size() == 16) {
-        Matrix m;
-        std::copy(node.matrix.begin(), node.matrix.end(), m.begin());
-        return m;
-    }
-    Matrix m = kIdentity;
-    if (node.rotation.size() == 4) {
-        const double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2],
-                     w = node.rotation[3];
-        m = {1 - 2 * (y * y + z * z),
-             2 * (x * y + z * w),
-             2 * (x * z - y * w),
-             0,
-             2 * (x * y - z * w),
-             1 - 2 * (x * x + z * z),
-             2 * (y * z + x * w),
-             0,
-             2 * (x * z + y * w),
-             2 * (y * z - x * w),
-             1 - 2 * (x * x + y * y),
-             0,
-             0,
-             0,
-             0,
-             1};
-    }
-    if (node.scale.size() == 3) {
-        for (int c = 0; c < 3; ++c)
-            for (int r = 0; r < 3; ++r) m[4 * c + r] *= node.scale[static_cast<size_t>(c)];
-    }
-    if (node.translation.size() == 3) {
-        for (int r = 0; r < 3; ++r) m[12 + r] = node.translation[static_cast<size_t>(r)];
-    }
-    return m;
-}
-
-std::string inQuotes(const std::string& s) { return "\"" + s + "\""; }
-std::string objectPath(const std::string& name) { return "object " + inQuotes(name); }
-
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // Blender names a copy "name.001"; the name without that ending.
 std::string withoutCopyNumber(const std::string& name) {
@@ -98,131 +36,6 @@ std::string withoutCopyNumber(const std::string& name) {
         if (name[i] < '0' || name[i] > '9') return name;
     return name.substr(0, dot);
 }
-
-// A file name made of the characters every file system takes.
-std::string fileSafe(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_';
-        out += plain ? c : '_';
-    }
-    return out.empty() ? "image" : out;
-}
-
-// The image loader tinygltf calls: decodes with its own decoder, but lets the file load
-// when an image cannot be decoded, so that the level can say which material needs it.
-struct ImageDecoding {
-    bool decode = true;
-    std::map<int, std::string> failures;
-};
-
-bool loadImage(tinygltf::Image* image, const int index, std::string* err, std::string* warn,
-               int width, int height, const unsigned char* bytes, int size, void* user) {
-    auto* decoding = static_cast<ImageDecoding*>(user);
-    if (!decoding->decode) return true;
-    std::string why;
-    if (!tinygltf::LoadImageData(image, index, &why, warn, width, height, bytes, size, nullptr)) {
-        decoding->failures[index] = why.empty() ? "not a PNG or JPEG image" : why;
-        image->image.clear();
-    }
-    (void)err;
-    return true;
-}
-
-// Reads glTF accessors with every offset checked against its buffer.
-class AccessorReader {
-public:
-    AccessorReader(const tinygltf::Model& model, int index, const std::string& object,
-                   const LevelSource& level)
-        : model_(model), level_(level), object_(object) {
-        if (index < 0 || static_cast<size_t>(index) >= model.accessors.size())
-            fail("refers to accessor " + std::to_string(index) + ", which does not exist");
-        const tinygltf::Accessor& accessor = model.accessors[static_cast<size_t>(index)];
-        if (accessor.sparse.isSparse) fail("uses a sparse accessor, which is not supported");
-        components_ = tinygltf::GetNumComponentsInType(static_cast<uint32_t>(accessor.type));
-        componentSize_ =
-            tinygltf::GetComponentSizeInBytes(static_cast<uint32_t>(accessor.componentType));
-        if (components_ <= 0 || componentSize_ <= 0) fail("has an accessor of an unknown type");
-        type_ = accessor.componentType;
-        normalized_ = accessor.normalized;
-        count_ = accessor.count;
-        if (accessor.bufferView < 0 ||
-            static_cast<size_t>(accessor.bufferView) >= model.bufferViews.size())
-            fail("has an accessor without data");
-        const tinygltf::BufferView& view =
-            model.bufferViews[static_cast<size_t>(accessor.bufferView)];
-        if (view.buffer < 0 || static_cast<size_t>(view.buffer) >= model.buffers.size())
-            fail("refers to a buffer that does not exist");
-        const std::vector<unsigned char>& buffer =
-            model.buffers[static_cast<size_t>(view.buffer)].data;
-        const size_t element = static_cast<size_t>(components_) * componentSize_;
-        stride_ = view.byteStride ? view.byteStride : element;
-        const size_t viewEnd = view.byteOffset + view.byteLength;
-        if (view.byteOffset > buffer.size() || view.byteLength > buffer.size() - view.byteOffset ||
-            accessor.byteOffset > view.byteLength || stride_ < element)
-            fail("has data beyond the end of its buffer (a missing or short buffer file?)");
-        const size_t available = view.byteLength - accessor.byteOffset;
-        if (count_ > 0 && (available < element || (count_ - 1) > (available - element) / stride_))
-            fail("has data beyond the end of its buffer (a missing or short buffer file?)");
-        data_ = buffer.data() + view.byteOffset + accessor.byteOffset;
-        (void)viewEnd;
-    }
-
-    size_t count() const { return count_; }
-    int components() const { return components_; }
-
-    double get(size_t i, int c) const {
-        const unsigned char* p = data_ + i * stride_ + static_cast<size_t>(c) * componentSize_;
-        switch (type_) {
-            case TINYGLTF_COMPONENT_TYPE_FLOAT: {
-                float f;
-                std::memcpy(&f, p, sizeof f);
-                return f;
-            }
-            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
-                return normalized_ ? *p / 255.0 : *p;
-            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: {
-                uint16_t v;
-                std::memcpy(&v, p, sizeof v);
-                return normalized_ ? v / 65535.0 : v;
-            }
-            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
-                uint32_t v;
-                std::memcpy(&v, p, sizeof v);
-                return v;
-            }
-            case TINYGLTF_COMPONENT_TYPE_BYTE: {
-                int8_t v;
-                std::memcpy(&v, p, sizeof v);
-                return normalized_ ? std::max(v / 127.0, -1.0) : v;
-            }
-            case TINYGLTF_COMPONENT_TYPE_SHORT: {
-                int16_t v;
-                std::memcpy(&v, p, sizeof v);
-                return normalized_ ? std::max(v / 32767.0, -1.0) : v;
-            }
-            default: {
-                double d;
-                std::memcpy(&d, p, sizeof d);
-                return d;
-            }
-        }
-    }
-
-private:
-    [[noreturn]] void fail(const std::string& what) const {
-        throw level_.error(objectPath(object_), what);
-    }
-
-    const tinygltf::Model& model_;
-    const LevelSource& level_;
-    std::string object_;
-    const unsigned char* data_ = nullptr;
-    size_t count_ = 0, stride_ = 0, componentSize_ = 0;
-    int components_ = 0, type_ = 0;
-    bool normalized_ = false;
-};
 
 // The linear texture mapping of a triangle from its corners' coordinates.
 std::optional<TextureMapping> triangleMapping(const Vec3 (&p)[3], const double (&u)[3],
@@ -247,7 +60,11 @@ class Reader {
 public:
     Reader(const tinygltf::Model& model, const ImageDecoding& decoding, const GltfOptions& options,
            GltfLevel& out)
-        : model_(model), decoding_(decoding), options_(options), out_(out), level_(out.source) {}
+        : model_(model),
+          options_(options),
+          out_(out),
+          level_(out.source),
+          materials_(model, decoding, options.texturePrefix, out.source, out.images) {}
 
     void read() {
         chooseScale();
@@ -287,7 +104,7 @@ private:
     };
 
     [[noreturn]] void fail(const std::string& object, const std::string& what) const {
-        throw level_.error(objectPath(object), what);
+        throw level_.error(gltfObject(object), what);
     }
 
     double checked(double value, const std::string& object, const char* what) const {
@@ -363,7 +180,7 @@ private:
             if (s.name == sectorName) fail(name, "a second sector named " + inQuotes(sectorName));
         SourceSector sector;
         sector.name = sectorName;
-        sector.path = objectPath(name);
+        sector.path = gltfObject(name);
         level_.sectors.push_back(std::move(sector));
         return static_cast<int>(level_.sectors.size()) - 1;
     }
@@ -393,16 +210,16 @@ private:
                 fail(name, "has triangle strips or fans: export plain triangles");
             const auto position = primitive.attributes.find("POSITION");
             if (position == primitive.attributes.end()) fail(name, "has no vertex positions");
-            const AccessorReader positions(model_, position->second, name, level_);
+            const GltfAccessor positions(model_, position->second, name, level_);
             if (positions.components() != 3) fail(name, "has positions that are not 3D");
-            std::optional<AccessorReader> coordinates;
+            std::optional<GltfAccessor> coordinates;
             const auto uv = primitive.attributes.find("TEXCOORD_0");
             if (uv != primitive.attributes.end()) {
                 coordinates.emplace(model_, uv->second, name, level_);
                 if (coordinates->components() != 2 || coordinates->count() != positions.count())
                     fail(name, "has texture coordinates that do not match its positions");
             }
-            std::optional<AccessorReader> indices;
+            std::optional<GltfAccessor> indices;
             if (primitive.indices >= 0) {
                 indices.emplace(model_, primitive.indices, name, level_);
                 if (indices->components() != 1) fail(name, "has indices that are not scalars");
@@ -444,7 +261,7 @@ private:
             SourceFace face;
             face.points.assign(std::begin(t.p), std::end(t.p));
             if (area(face.points) < 1e-9) continue;  // a sliver bounds nothing
-            face.material = material(t.material, name);
+            face.material = materials_.material(t.material, name);
             if (t.mapped) face.mapping = triangleMapping(t.p, t.u, t.v);
             face.object = name;
             level_.sectors[static_cast<size_t>(sector)].faces.push_back(std::move(face));
@@ -535,7 +352,7 @@ private:
             for (const Vec3& p : portal.polygon) box.grow(p);
             portal.min = box.min;
             portal.max = box.max;
-            portal.path = objectPath(pending.object);
+            portal.path = gltfObject(pending.object);
             level_.portals.push_back(std::move(portal));
         }
     }
@@ -575,7 +392,7 @@ private:
         if (light.type != "point")
             fail(name, "is a " + light.type + " light; the engine draws point lights only");
         SourceLight out;
-        out.path = objectPath(name);
+        out.path = gltfObject(name);
         out.position = transformPoint(world, {}) * scale_;
         for (int axis = 0; axis < 3; ++axis) checked(out.position[axis], name, "the light");
         const tinygltf::Value* outer = property(node, &light.extras, "outer");
@@ -612,7 +429,7 @@ private:
             fail(name,
                  "is a second camera; the level starts from one (" + level_.camera->path + ")");
         SourceCamera camera;
-        camera.path = objectPath(name);
+        camera.path = gltfObject(name);
         camera.position = transformPoint(world, {}) * scale_;
         for (int axis = 0; axis < 3; ++axis) checked(camera.position[axis], name, "the camera");
         // A glTF camera looks down its -z with +y up; the engine's angles turn that view.
@@ -640,7 +457,7 @@ private:
         if (!isStatementWord(file)) fail(name, std::string("its file name ") + kStatementWordRule);
         SourceMesh mesh;
         mesh.file = file;
-        mesh.path = objectPath(name);
+        mesh.path = gltfObject(name);
         mesh.position = transformPoint(world, {}) * scale_;
         for (int axis = 0; axis < 3; ++axis) checked(mesh.position[axis], name, "the mesh");
         // Yaw turns +z towards +x; the node's own +z is the way the mesh faces.
@@ -653,151 +470,14 @@ private:
         level_.meshes.push_back(std::move(mesh));
     }
 
-    std::string imageFile(int texture, const std::string& material, const char* role) {
-        if (texture < 0 || static_cast<size_t>(texture) >= model_.textures.size())
-            throw level_.error("material " + inQuotes(material),
-                               std::string("its ") + role + " texture does not exist");
-        const int source = model_.textures[static_cast<size_t>(texture)].source;
-        if (source < 0 || static_cast<size_t>(source) >= model_.images.size())
-            throw level_.error("material " + inQuotes(material),
-                               std::string("its ") + role + " texture has no image");
-        const auto known = imageFiles_.find(source);
-        if (known != imageFiles_.end()) return known->second;
-        const tinygltf::Image& image = model_.images[static_cast<size_t>(source)];
-        std::string label = image.name;
-        if (label.empty() && !image.uri.empty() && !startsWith(image.uri, "data:"))
-            label = std::filesystem::path(image.uri).stem().string();
-        if (label.empty()) label = "image" + std::to_string(source);
-        const std::string shown = image.uri.empty() || startsWith(image.uri, "data:")
-                                      ? inQuotes(label)
-                                      : inQuotes(image.uri);
-        LevelImage out;
-        out.name = options_.texturePrefix + fileSafe(label) + ".tga";
-        for (const LevelImage& other : out_.images)
-            if (other.name == out.name)
-                out.name = options_.texturePrefix + fileSafe(label) + "_" + std::to_string(source) +
-                           ".tga";
-        if (decoding_.decode) {
-            const auto failure = decoding_.failures.find(source);
-            if (failure != decoding_.failures.end())
-                throw level_.error("material " + inQuotes(material),
-                                   std::string("its ") + role + " image " + shown +
-                                       " cannot be read: " + failure->second);
-            if (image.image.empty() || image.width <= 0 || image.height <= 0)
-                throw level_.error("material " + inQuotes(material),
-                                   std::string("its ") + role + " image " + shown +
-                                       " cannot be read (is the file beside the level?)");
-            if (image.width > 8192 || image.height > 8192)
-                throw level_.error("material " + inQuotes(material),
-                                   std::string("its ") + role + " image " + shown +
-                                       " is larger than 8192 pixels across");
-            convert(image, out);
-        }
-        imageFiles_[source] = out.name;
-        out_.images.push_back(std::move(out));
-        return out_.images.back().name;
-    }
-
-    // An 8 x 8 image of one colour, given as glTF gives colours (linear) and stored as
-    // images are (sRGB).
-    std::string plainImage(const std::string& label, const Vec3& linear) {
-        LevelImage out;
-        out.name = options_.texturePrefix + fileSafe(label) + ".tga";
-        for (const LevelImage& other : out_.images)
-            if (other.name == out.name)
-                out.name = options_.texturePrefix + fileSafe(label) + "_" +
-                           std::to_string(out_.images.size()) + ".tga";
-        out.width = out.height = 8;
-        out.channels = 3;
-        uint8_t rgb[3];
-        for (int c = 0; c < 3; ++c) {
-            const double x = std::clamp(std::isfinite(linear[c]) ? linear[c] : 1.0, 0.0, 1.0);
-            const double srgb = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1.0 / 2.4) - 0.055;
-            rgb[c] = static_cast<uint8_t>(std::lround(srgb * 255.0));
-        }
-        for (int i = 0; i < out.width * out.height; ++i)
-            out.pixels.insert(out.pixels.end(), rgb, rgb + 3);
-        out_.images.push_back(std::move(out));
-        return out_.images.back().name;
-    }
-
-    // tinygltf gives RGBA at 8 or 16 bits; an image without transparency keeps 3 channels.
-    static void convert(const tinygltf::Image& image, LevelImage& out) {
-        const size_t pixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
-        const size_t channels = static_cast<size_t>(std::max(image.component, 1));
-        const size_t bytes = image.bits == 16 ? 2 : 1;
-        if (image.image.size() < pixels * channels * bytes) return;
-        auto at = [&](size_t i, size_t c) -> uint8_t {
-            if (c >= channels) return c == 3 ? 255 : image.image[i * channels * bytes];
-            const size_t offset = (i * channels + c) * bytes;
-            return image.image[offset + bytes - 1];  // a 16-bit channel's high byte
-        };
-        bool opaque = true;
-        for (size_t i = 0; i < pixels && opaque; ++i) opaque = at(i, 3) == 255;
-        out.width = image.width;
-        out.height = image.height;
-        out.channels = opaque ? 3 : 4;
-        out.pixels.reserve(pixels * static_cast<size_t>(out.channels));
-        for (size_t i = 0; i < pixels; ++i)
-            for (size_t c = 0; c < static_cast<size_t>(out.channels); ++c)
-                out.pixels.push_back(at(i, c));
-    }
-
-    int material(int index, const std::string& object) {
-        const auto known = materials_.find(index);
-        if (known != materials_.end()) return known->second;
-        SourceMaterial m;
-        if (index < 0) {
-            m.name = "(no material)";
-            m.textures.push_back(plainImage("white", {1.0, 1.0, 1.0}));
-        } else if (static_cast<size_t>(index) >= model_.materials.size()) {
-            fail(object, "refers to a material that does not exist");
-        } else {
-            const tinygltf::Material& source = model_.materials[static_cast<size_t>(index)];
-            m.name = source.name.empty() ? "material " + std::to_string(index) : source.name;
-            m.path = "material " + inQuotes(m.name);
-            const int base = source.pbrMetallicRoughness.baseColorTexture.index;
-            const int normal = source.normalTexture.index;
-            // A normal map needs a colour to modulate; without one the face is lit flat.
-            if (base >= 0) {
-                m.textures.push_back(imageFile(base, m.name, "base colour"));
-                if (normal >= 0) {
-                    m.textures.push_back(imageFile(normal, m.name, "normal"));
-                    m.technique = "static_bump.rt";
-                }
-            } else {
-                // The techniques draw texture 0: a surface without an image gets one of
-                // its base colour.
-                const std::vector<double>& factor = source.pbrMetallicRoughness.baseColorFactor;
-                m.textures.push_back(plainImage(m.name, factor.size() >= 3
-                                                            ? Vec3{factor[0], factor[1], factor[2]}
-                                                            : Vec3{1.0, 1.0, 1.0}));
-            }
-            if (source.extras.IsObject() && source.extras.Has("technique")) {
-                const tinygltf::Value& technique = source.extras.Get("technique");
-                if (!technique.IsString() || technique.Get<std::string>().empty())
-                    throw level_.error(m.path,
-                                       "the custom property \"technique\" must name a "
-                                       "technique script");
-                m.technique = technique.Get<std::string>();
-            }
-        }
-        level_.materials.push_back(std::move(m));
-        const int added = static_cast<int>(level_.materials.size()) - 1;
-        materials_[index] = added;
-        return added;
-    }
-
     const tinygltf::Model& model_;
-    const ImageDecoding& decoding_;
     const GltfOptions& options_;
     GltfLevel& out_;
     LevelSource& level_;
     double scale_ = kDefaultGltfScale;
     std::vector<PendingPortal> portals_;
     std::vector<std::pair<std::string, SourceLight>> lights_;
-    std::map<int, int> materials_;
-    std::map<int, std::string> imageFiles_;
+    GltfMaterials materials_;
 };
 
 }  // namespace
@@ -809,7 +489,7 @@ GltfLevel parseGltfLevel(const std::string& bytes, const std::string& file,
     tinygltf::TinyGLTF loader;
     ImageDecoding decoding;
     decoding.decode = options.decodeImages;
-    loader.SetImageLoader(loadImage, &decoding);
+    loader.SetImageLoader(decodeImage, &decoding);
     tinygltf::Model model;
     std::string error, warning;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
