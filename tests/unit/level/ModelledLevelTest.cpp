@@ -109,6 +109,15 @@ TEST_F(ModelledLevelTest, twoModelledRoomsCompileWithTheirMappingAndAPortalIntoT
                                     }),
                       1);
             EXPECT_LT(hall.size(), source.sectors[0].faces.size());
+            for (const Face& f : hall) {  // merging never bends a face inwards
+                const Vec3 n = newellNormal(f.points);
+                for (size_t k = 0; k < f.points.size(); ++k) {
+                    const Vec3& a = f.points[k];
+                    const Vec3& b = f.points[(k + 1) % f.points.size()];
+                    const Vec3& c = f.points[(k + 2) % f.points.size()];
+                    EXPECT_GE(dot(cross(b - a, c - b), n), -1e-9);
+                }
+            }
             const content::OtmMeshBody& body = compiled.map.sectors[0].mesh.body;
             int floorVertices = 0;
             for (const content::OtmVertex& v : body.vertices) {
