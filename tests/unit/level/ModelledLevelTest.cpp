@@ -76,7 +76,8 @@ LevelSource twoRooms() {
                              "object \"portal:hall:closet\""});
     level.lights = {light("Lamp", {12, 18, 12}, 100, true),
                     light("Torch", {72, 18, 24}, 40, false)};
-    level.meshes.push_back({"guard.msh", {30, 0, 10}, 0.0, 0, "object \"Guard\""});  // on the floor
+    level.meshes.push_back(
+        {"guard.msh", {48, 0, 24}, 0.0, 0, "object \"Guard\""});  // in the doorway
     level.camera = SourceCamera{{80, 20, 40}, 0.0, 0.0, 0.0, "object \"Camera\""};
     return level;
 }
