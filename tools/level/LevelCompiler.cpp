@@ -82,10 +82,12 @@ public:
         return *surfaces_[static_cast<size_t>(sector)];
     }
 
-    std::vector<int> holders(const Vec3& p, double slack) const {
+    // The sectors holding p, of all or of the one given.
+    std::vector<int> holders(const Vec3& p, double slack, int only = -1) const {
         std::vector<int> found;
         bool inBrushRoom = false;
         for (size_t s = 0; s < level_.sectors.size(); ++s) {
+            if (only >= 0 && static_cast<int>(s) != only) continue;
             if (surfaces_[s]) {
                 if (surfaces_[s]->holds(p, slack)) found.push_back(static_cast<int>(s));
                 continue;
@@ -105,8 +107,18 @@ public:
     // (saying nowhere) or more than one.
     int place(const Vec3& p, double slack, const std::string& path,
               const std::string& nowhere) const {
-        const std::vector<int> found = holders(p, slack);
+        std::vector<int> found = holders(p, slack);
         if (found.empty()) throw level_.error(path, nowhere);
+        if (found.size() > 1 && slack > 0.0) {
+            // On a boundary rooms share, such as a doorway's floor, only rooms holding
+            // the point itself overlap; when none does, the first takes it.
+            std::vector<int> inside;
+            for (int s : found) {
+                if (!holders(p, 0.0, s).empty()) inside.push_back(s);
+            }
+            if (inside.size() < 2) return inside.empty() ? found[0] : inside[0];
+            found = std::move(inside);
+        }
         if (found.size() > 1) {
             throw level_.error(path, "lies in sectors \"" + name(found[0]) + "\" and \"" +
                                          name(found[1]) + "\": their rooms overlap");

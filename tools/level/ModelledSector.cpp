@@ -276,11 +276,14 @@ bool SectorSurface::holds(const Vec3& p, double slack) const {
     if (!box_.contains(p, std::max(slack, 0.0) + kEpsilon)) return false;
     if (slack > 0.0) {
         if (winding(p) > 0.5) return true;
-        for (int axis = 0; axis < 3; ++axis) {
-            for (double step : {-slack, slack}) {
-                Vec3 q = p;
-                q[axis] += step;
-                if (winding(q) > 0.5) return true;
+        // A point on the floor, or where the floor meets a wall or a doorway, is a step
+        // away from the room along an axis or a diagonal.
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dz = -1; dz <= 1; ++dz) {
+                    const Vec3 q = p + Vec3{double(dx), double(dy), double(dz)} * slack;
+                    if ((dx || dy || dz) && winding(q) > 0.5) return true;
+                }
             }
         }
         return false;

@@ -30,7 +30,7 @@ public:
     // Whether the portal's polygon, as given, faces into this sector's room.
     bool facesIn(int portal) const { return facesIn_.at(portal); }
     // Whether p lies in the room, at least -slack inside it when slack < 0; when
-    // slack > 0, a step of slack along some axis may take p into it.
+    // slack > 0, a step of slack along some axis or diagonal may take p into it.
     bool holds(const Vec3& p, double slack) const;
 
 private:

@@ -76,7 +76,8 @@ LevelSource twoRooms() {
                              "object \"portal:hall:closet\""});
     level.lights = {light("Lamp", {12, 18, 12}, 100, true),
                     light("Torch", {72, 18, 24}, 40, false)};
-    level.meshes.push_back({"guard.msh", {30, 0, 10}, 0.0, 0, "object \"Guard\""});  // on the floor
+    level.meshes.push_back(
+        {"guard.msh", {48, 0, 24}, 0.0, 0, "object \"Guard\""});  // in the doorway
     level.camera = SourceCamera{{80, 20, 40}, 0.0, 0.0, 0.0, "object \"Camera\""};
     return level;
 }
@@ -109,6 +110,15 @@ TEST_F(ModelledLevelTest, twoModelledRoomsCompileWithTheirMappingAndAPortalIntoT
                                     }),
                       1);
             EXPECT_LT(hall.size(), source.sectors[0].faces.size());
+            for (const Face& f : hall) {  // merging never bends a face inwards
+                const Vec3 n = newellNormal(f.points);
+                for (size_t k = 0; k < f.points.size(); ++k) {
+                    const Vec3& a = f.points[k];
+                    const Vec3& b = f.points[(k + 1) % f.points.size()];
+                    const Vec3& c = f.points[(k + 2) % f.points.size()];
+                    EXPECT_GE(dot(cross(b - a, c - b), n), -1e-9);
+                }
+            }
             const content::OtmMeshBody& body = compiled.map.sectors[0].mesh.body;
             int floorVertices = 0;
             for (const content::OtmVertex& v : body.vertices) {
