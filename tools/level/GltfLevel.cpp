@@ -163,7 +163,9 @@ private:
         }
         const auto light = node.extensions.find("KHR_lights_punctual");
         if (light != node.extensions.end()) addLight(node, light->second, name, world);
-        if (node.camera >= 0) addCamera(name, world);
+        // A camera object, or an empty named "camera" looking along its (Blender) Y axis.
+        if (node.camera >= 0 || (node.mesh < 0 && withoutCopyNumber(name) == "camera"))
+            addCamera(name, world);
         if (startsWith(name, "mesh:")) addMesh(node, name, world);
         for (int child : node.children) walk(child, world, sector, depth + 1);
     }

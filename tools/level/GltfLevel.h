@@ -7,7 +7,7 @@
 //                      between sectors A and B
 //   "mesh:FILE"        a node placing the animated mesh FILE (custom property
 //                      "animation"), turned about the up axis by its rotation
-//   a camera, or a node named "camera": where the game's camera starts
+//   a camera, or an empty named "camera": where the game's camera starts
 //   point lights (KHR_lights_punctual): colour from the light, outer radius from its
 //                      range or an "outer" custom property, "inner", "static",
 //                      "switch", "parameter" and "name" custom properties

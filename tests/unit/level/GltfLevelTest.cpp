@@ -110,6 +110,14 @@ TEST(GltfLevelTest, ReadsBlendersConventionsInEngineUnits) {
     EXPECT_NEAR(source.camera->yaw, 90.0, 1e-4);
     EXPECT_NEAR(source.camera->pitch, 0.0, 1e-4);
     EXPECT_NEAR(source.camera->roll, 0.0, 1e-4);
+    // An empty named "camera" does as well as a camera; two are one too many.
+    json empty = document();
+    empty["nodes"][5].erase("camera");
+    empty["nodes"][5]["name"] = "camera";
+    EXPECT_NEAR(read(empty).source.camera->yaw, 90.0, 1e-4);
+    empty["nodes"].push_back({{"name", "camera.001"}});
+    empty["scenes"][0]["nodes"].push_back(7);
+    EXPECT_THROW(read(empty), LevelError);
     ASSERT_EQ(source.meshes.size(), 1u);
     EXPECT_EQ(source.meshes[0].file, "test.msh");
     EXPECT_NEAR(source.meshes[0].yaw, 90.0, 1e-4);
