@@ -23,7 +23,7 @@ RCP shade.y, inverse.y;  # the distance in outer radii (0 when the light is on t
 SUB_SAT shade.y, 1.0, shade.y;
 MUL shade.x, shade.x, shade.y;
 TEX diffuse, fragment.texcoord[0], texture[0], 2D;
-MUL diffuse.xyz, fragment.color, diffuse;
+MUL diffuse.xyz, fragment.texcoord[3], diffuse;  # the light's colour
 MUL result.color.xyz, diffuse, shade.x;
 MOV result.color.w, 1.0;
 END

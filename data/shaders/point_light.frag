@@ -28,5 +28,5 @@ void main()
 #endif
     float lambert = max(dot(n, safeNormalize(toLight, n)), 0.0);
     vec3 diffuse = texture2D(texture0, gl_TexCoord[0].xy).rgb;
-    gl_FragColor = vec4(gl_Color.rgb * diffuse * (lambert * falloff), 1.0);
+    gl_FragColor = vec4(gl_TexCoord[3].rgb * diffuse * (lambert * falloff), 1.0);
 }

@@ -20,5 +20,7 @@ void main()
     gl_TexCoord[1] = vec4(toLight, 0.0);
     gl_TexCoord[2] = vec4(gl_Normal, 0.0);
 #endif
-    gl_FrontColor = vec4(lightData.yzw, 1.0);
+    // A texture coordinate, not the colour: GL clamps colours to 1, and a light may be
+    // brighter than that.
+    gl_TexCoord[3] = vec4(lightData.yzw, 1.0);
 }

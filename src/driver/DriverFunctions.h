@@ -192,7 +192,10 @@
     X(int, dGetMultisample, (), ())                                                                \
     /* engine extension: a swap waits for this many vertical refreshes (0: none); */               \
     /* false when the window system has no swap control */                                         \
-    X(bool, dSetSwapInterval, (int interval), (interval))
+    X(bool, dSetSwapInterval, (int interval), (interval))                                          \
+    /* engine extension: why the last program registered did not compile ("" after one */          \
+    /* that did), for the caller to report or not */                                               \
+    X(const char*, dProgramLog, (), ())
 // clang-format on
 
 namespace arvel {

@@ -149,8 +149,14 @@ void Pass::setMaterialSlot(int unit, int slot) {
     materialSlots[unit] = slot;
 }
 
+void Pass::noteFailure(const std::string& why) {
+    if (usable) failure = why;
+    usable = false;
+}
+
 void Pass::attachVertexProgram(const std::vector<std::string>& files) {
-    VertexProgram* program = VertexProgram::obtain(files, programRegistry);
+    std::string why;
+    VertexProgram* program = VertexProgram::obtain(files, programRegistry, &why);
     if (vertexProgram) {
         if (programRegistry)
             programRegistry->release(vertexProgram);
@@ -158,11 +164,12 @@ void Pass::attachVertexProgram(const std::vector<std::string>& files) {
             delete vertexProgram;
     }
     vertexProgram = program;
-    if (!program) usable = false;
+    if (!program) noteFailure(why);
 }
 
 void Pass::attachPixelShader(const std::vector<std::string>& files) {
-    PixelShader* shader = PixelShader::obtain(files, programRegistry);
+    std::string why;
+    PixelShader* shader = PixelShader::obtain(files, programRegistry, &why);
     if (pixelShader) {
         if (programRegistry)
             programRegistry->release(pixelShader);
@@ -170,7 +177,7 @@ void Pass::attachPixelShader(const std::vector<std::string>& files) {
             delete pixelShader;
     }
     pixelShader = shader;
-    if (!shader) usable = false;
+    if (!shader) noteFailure(why);
 }
 
 void Pass::refreshParameters() {

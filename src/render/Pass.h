@@ -80,7 +80,8 @@ public:
     // reported with a fatal box and the unit stays empty.
     void bindTextureFile(int unit, const char* fileName, int filter, int wrap, bool compress);
     void setMaterialSlot(int unit, int slot);
-    // A program that cannot be built leaves the pass without it and unusable.
+    // A program that cannot be built leaves the pass without it and unusable, and the
+    // first such failure's text (files and the driver's message) in failure.
     void attachVertexProgram(const std::vector<std::string>& files);
     void attachPixelShader(const std::vector<std::string>& files);
     // Takes each constant's parameter handle anew from the vertex program, whose driver
@@ -128,8 +129,10 @@ public:
     std::vector<RequiredFeature> requiredFeatures;
     std::vector<ExtensionCall> extensionCalls;
     bool usable = true;
+    std::string failure;
 
 private:
+    void noteFailure(const std::string& why);
     void uploadConstant(const ConstantBinding& constant, const RenderContext& context) const;
 };
 

@@ -34,8 +34,8 @@ void PixelShader::build() {
         handle_ = gDriver.dRegisterPixelShader(text.c_str());
         if (!handle_)
             throw new Exception(__LINE__, kSource,
-                                "Failed loading/parsing pixel shader with identifier name %s\n",
-                                name().c_str());
+                                "Failed loading/parsing pixel shader with identifier name %s\n%s",
+                                name().c_str(), driverProgramLog());
     } catch (Exception* cause) {
         throw new Exception(__LINE__, kSource, cause);
     }
@@ -54,8 +54,8 @@ void PixelShader::bind() const {
     gDriver.dBindPixelShader(handle_);
 }
 
-PixelShader* PixelShader::obtain(const std::vector<std::string>& files,
-                                 ResourceRegistry* registry) {
+PixelShader* PixelShader::obtain(const std::vector<std::string>& files, ResourceRegistry* registry,
+                                 std::string* failure) {
     auto* shader = new PixelShader();
     for (const std::string& file : files) shader->addSourceFile(file);
     if (registry) {
@@ -67,6 +67,7 @@ PixelShader* PixelShader::obtain(const std::vector<std::string>& files,
     try {
         shader->build();
     } catch (Exception* error) {
+        if (failure) *failure = error->what();
         delete error;
         delete shader;
         return nullptr;

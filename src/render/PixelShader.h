@@ -30,7 +30,8 @@ public:
     void bind() const;  // dEnablePixelShader, dBindPixelShader
 
     // As VertexProgram::obtain.
-    static PixelShader* obtain(const std::vector<std::string>& files, ResourceRegistry* registry);
+    static PixelShader* obtain(const std::vector<std::string>& files, ResourceRegistry* registry,
+                               std::string* failure = nullptr);
 
     const std::vector<std::string>& sourceFiles() const { return sourceFiles_; }
     DPixelShader* handle() const { return handle_; }

@@ -204,17 +204,26 @@ private:
         if (std::strcmp(token, "{") != 0)
             unexpected(__LINE__, token, ", must begin technique with {");
         bool accepted = false;
+        // Why each implementation was turned down; said only when none is left, since
+        // falling back to the next one is what the alternatives are for.
+        std::string refusals;
         for (;;) {
             token = next();
             if (std::strcmp(token, "}") == 0) break;
             if (!is(token, "impl")) unexpected(__LINE__, token);
-            if (accepted)
+            const int line = parser_.getLine() + 1;  // the parser counts from 0
+            if (accepted) {
                 skipBlock();
-            else
-                accepted = compileImplementation(stage);
+                continue;
+            }
+            std::string failure;
+            accepted = compileImplementation(stage, failure);
+            if (!accepted && !failure.empty())
+                refusals += "impl at line " + std::to_string(line) + ": " + failure + "\n";
         }
         if (!accepted)
-            fail(__LINE__, "RTCompiler: Could not find any useful technique for script\n");
+            fail(__LINE__, "RTCompiler: Could not find any useful technique for script\n%s",
+                 refusals.c_str());
     }
 
     // An implementation after the accepted one is not compiled, only balanced.
@@ -233,7 +242,8 @@ private:
         }
     }
 
-    bool compileImplementation(PassList& stage) {
+    // failure: the first unusable pass's reason, when it gave one.
+    bool compileImplementation(PassList& stage, std::string& failure) {
         const char* token = next();
         if (std::strcmp(token, "{") != 0) unexpected(__LINE__, token, ", requires {");
         token = next();
@@ -242,6 +252,7 @@ private:
         do {
             Pass* pass = compilePass();
             stage.push_back(pass);
+            if (!pass->usable && usable) failure = pass->failure;
             if (!pass->usable) usable = false;
             token = next();
         } while (is(token, "Pass"));

@@ -33,6 +33,13 @@ private:
 
 }  // namespace
 
+const char* driverProgramLog() {
+    using ProgramLog = const char* (*)();
+    const auto programLog = reinterpret_cast<ProgramLog>(driverSymbol("dProgramLog"));
+    const char* log = programLog ? programLog() : nullptr;
+    return log ? log : "";
+}
+
 std::string joinSourceFiles(const std::vector<std::string>& files, int line, const char* source,
                             const char* openFailure) {
     std::vector<int> sizes;
@@ -75,8 +82,9 @@ void VertexProgram::build() {
             joinSourceFiles(sourceFiles_, __LINE__, kSource, "Failed to open vertex program: %s\n");
         handle_ = gDriver.dRegisterVertexProgram(text.c_str());
         if (!handle_)
-            throw new Exception(__LINE__, kSource, "Vertexprogram cached as %s couldn't compile",
-                                name().c_str());
+            throw new Exception(__LINE__, kSource,
+                                "Vertexprogram cached as %s couldn't compile\n%s", name().c_str(),
+                                driverProgramLog());
     } catch (Exception* cause) {
         throw new Exception(__LINE__, kSource, cause);
     }
@@ -100,7 +108,7 @@ void VertexProgram::bind() const {
 }
 
 VertexProgram* VertexProgram::obtain(const std::vector<std::string>& files,
-                                     ResourceRegistry* registry) {
+                                     ResourceRegistry* registry, std::string* failure) {
     auto* program = new VertexProgram();
     for (const std::string& file : files) program->addSourceFile(file);
     if (registry) {
@@ -112,6 +120,7 @@ VertexProgram* VertexProgram::obtain(const std::vector<std::string>& files,
     try {
         program->build();
     } catch (Exception* error) {
+        if (failure) *failure = error->what();
         delete error;
         delete program;
         return nullptr;

@@ -36,8 +36,10 @@ public:
 
     // The program for these files as a pass gets it: the one registered under the
     // same name, else a new one, built and added to registry (owned by the caller
-    // when registry is null). Null when it cannot be built; nothing is reported.
-    static VertexProgram* obtain(const std::vector<std::string>& files, ResourceRegistry* registry);
+    // when registry is null). Null when it cannot be built; nothing is reported, but
+    // failure (when given) receives build's message.
+    static VertexProgram* obtain(const std::vector<std::string>& files, ResourceRegistry* registry,
+                                 std::string* failure = nullptr);
 
     const std::vector<std::string>& sourceFiles() const { return sourceFiles_; }
     DVertexProgram* handle() const { return handle_; }
@@ -50,6 +52,9 @@ private:
 // The files' bytes one after the other, read through the file system. A file that
 // cannot be opened throws an Exception at (line, source) with openFailure, a format
 // taking the file name.
+// The driver's message about the program it refused last; "" from a driver without one.
+const char* driverProgramLog();
+
 std::string joinSourceFiles(const std::vector<std::string>& files, int line, const char* source,
                             const char* openFailure);
 

@@ -196,13 +196,13 @@ const char* languageName(Language language) {
     }
 }
 
-// Authors find their mistakes in the log beside the program's own messages.
-void dumpCompilerLog(Stage stage, const char* language, const std::string& log) {
-    FILE* file = std::fopen("dump.dmp", "a");
-    if (!file) return;
-    std::fprintf(file, "%s did not compile (%s):\n%s\n", stageNoun(stage), language,
-                 log.empty() ? "(no log)" : log.c_str());
-    std::fclose(file);
+// Kept for the caller, not written anywhere: a technique trying the next implementation
+// after a program of another language fails is no mistake, and only the caller knows.
+std::string gProgramLog;
+
+void keepCompilerLog(Stage stage, const char* language, const std::string& log) {
+    gProgramLog = std::string(stageNoun(stage)) + " did not compile (" + language + "):\n" +
+                  (log.empty() ? "(no log)" : log);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -495,9 +495,10 @@ Handle* registerProgram(Stage stage, const char* source) {
     if (language == Language::kGlsl) name = compileGlsl(stage, source, log);
     if (language == Language::kArb) name = compileArb(stage, source, log);
     if (name == 0) {
-        dumpCompilerLog(stage, languageName(language), log);
+        keepCompilerLog(stage, languageName(language), log);
         return nullptr;
     }
+    gProgramLog.clear();
     Handle* handle = new Handle;
     handle->stage = stage;
     handle->language = language;
@@ -630,6 +631,8 @@ void setArbLocals(const DParameter& parameter, const float* rows, int rowCount) 
 }  // namespace
 
 namespace arvel {
+
+const char* dProgramLog() { return gProgramLog.c_str(); }
 
 DPixelShader* dRegisterPixelShader(const char* source) {
     return registerProgram<DPixelShader>(Stage::kFragment, source);

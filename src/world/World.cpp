@@ -456,6 +456,9 @@ void World::ambientStage() {
     });
     drawAmbient(visible_.instances, visible_.instanceBoxes, [&](MeshInstance& instance) {
         context.modelView = view;
+        // Skinned vertices carry no colour, so fixed function draws them in the current
+        // one: the ambient light's, not whatever the light stage left behind.
+        gDriver.dColor4(0.25f, 0.25f, 0.25f, 1.0f);
         instance.queueFaces(context, &RenderTechnique::ambientPasses);
     });
     context.modelView = view;

@@ -74,6 +74,9 @@ R recordCall(const char* name, const Args&... args) {
 ARVEL_DRIVER_FUNCTIONS(ARVEL_RECORDER)
 #undef ARVEL_RECORDER
 
+// The engine extensions found by name that the render code asks for.
+const char* rec_dProgramLog() { return recordCall<const char*>("dProgramLog"); }
+
 DriverTable recordingTable() {
     DriverTable table;
 #define ARVEL_FILL(ret, name, params, args) table.name = rec_##name;
@@ -126,6 +129,7 @@ DriverSymbolLookup RecordingDriver::lookup(std::set<std::string> omitted) const 
     if (std::strcmp(name, #fn) == 0) return reinterpret_cast<void*>(table.fn);
         ARVEL_DRIVER_FUNCTIONS(ARVEL_LOOKUP)
 #undef ARVEL_LOOKUP
+        if (std::strcmp(name, "dProgramLog") == 0) return reinterpret_cast<void*>(rec_dProgramLog);
         return nullptr;
     };
 }

@@ -74,12 +74,12 @@ private:
 }  // namespace
 
 std::string Comparison::summary() const {
-    char text[256];
+    char text[320];
     std::snprintf(text, sizeof text,
                   "lit/shadowed agree on %d of %d pixels (%.2f%%); %d edge and %d ambiguous "
-                  "pixels left out; background %d of %d",
+                  "pixels left out; background %d of %d; colour agrees on %.2f%%",
                   agreeing, counted, 100.0 * agreement(), edges, ambiguous, backgroundAgreeing,
-                  backgroundCounted);
+                  backgroundCounted, 100.0 * colourAgreement());
     return text;
 }
 
@@ -141,6 +141,7 @@ Comparison compareLighting(const ReferenceImage& reference, const uint8_t* gameR
                 continue;
             }
             ++result.counted;
+            if (own <= options.colourTolerance) ++result.colourAgreeing;
             if (nearest) {
                 ++result.agreeing;
                 mark(grey, grey, grey);

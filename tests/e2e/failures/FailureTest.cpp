@@ -132,6 +132,29 @@ TEST_F(Failure, AMissingTechniqueOfTheLevelsMaterialsStopsTheLevel) {
          "Script is: static_bump.rt\n"});
 }
 
+// The shipped techniques try GLSL first; on the ARB path falling back is no failure.
+constexpr const char* kArbPath = "gfx_vpprofile arb\ngfx_fpprofile arb\n";
+
+TEST_F(Failure, TheArbPathStartsWithoutCompileFailuresInTheLog) {
+    const ProcessResult result = run(kArbPath);
+    EXPECT_EQ(countOccurrences(result.err, kFatal), 0) << result.err;
+    EXPECT_TRUE(screenshotWritten());
+    const std::string log = readFile("dump.dmp");
+    EXPECT_EQ(log.find("did not compile"), std::string::npos) << log;
+}
+
+TEST_F(Failure, ATechniqueWithNoWorkingProgramNamesItsFileLineAndTheDriversMessage) {
+    writeFile("shaders/broken.fp", "!!ARBfp1.0\nTEMP t;\nFROB result.color, t;\nEND\n");
+    writeFile("static_bump.rt",
+              "Ambient\n{\n    impl\n    {\n        Pass\n        {\n"
+              "            VertexShader\n            {\n                surface_ambient.vp\n"
+              "            }\n            TexShader broken.fp\n        }\n    }\n}\n");
+    const ProcessResult result = run(kArbPath);
+    expectOneFatalBox(result, "OTM",
+                      {"Script is: static_bump.rt\n", "impl at line 3: ", "broken.fp\n",
+                       "Pixel shader did not compile (ARB):\nat character", "line 3, char"});
+}
+
 TEST_F(Failure, AMissingDriverIsNamed) {
     const ProcessResult result = run("gfx_driver \"absent.drv\"\n");
     expectOneFatalBox(result, "Main at row 134", {"couldnt load gfx driver: absent.drv\n"});

@@ -4,7 +4,8 @@
 // camera inside shadow volumes, lights inside boxes, shadows through a portal, the
 // skinned creature's shadow on a wall), each in a 4:3, a 16:9 and a 5:4 window, and in
 // a level modelled in Blender where Blender is installed. The comparison itself must
-// fail when the shadows are missing on either side.
+// fail when the shadows are missing on either side. Where lights are brighter than 1,
+// the colours must agree too: lit and shadowed alone would pass a light gone white.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -26,12 +27,15 @@ namespace {
 constexpr double kRequiredAgreement = 0.99;
 // A view must decide at least this share of its pixels, or it proves little.
 constexpr double kRequiredCounted = 0.3;
+// Of the compared pixels, those whose colour must lie near the reference's.
+constexpr double kRequiredColourAgreement = 0.95;
 
 struct Case {
     const char* name;
     const char* level;  // a level of levels/, or nullptr for the demo
     const char* camera;
-    bool meshes;  // keep test.msh and testa.msh
+    bool meshes;           // keep test.msh and testa.msh
+    bool colours = false;  // compare colours as well as lit and shadowed
 };
 
 // gtest prints parameters by name, not as bytes.
@@ -54,6 +58,8 @@ const Case kCases[] = {
     {"ShadowsThroughAPortal", "shadow_through_portal", "130 25 30 10 -90 0", false},
     // The creature in front of a wall, lit by a static and a dynamic light.
     {"SkinnedMeshShadowOnAWall", "mesh_shadow_on_wall", "-80 55 5 20 10 0", true},
+    // A warm static and a blue dynamic light, both brighter than 1, and a pillar's shadows.
+    {"LightsBrighterThanOne", "overbright_lights", "50 20 95 20 0 0", false, true},
 };
 
 // Window sizes: the golden pictures' 4:3, and two shapes whose frame is wider or
@@ -138,6 +144,10 @@ protected:
         EXPECT_GE(outcome.comparison.agreement(), kRequiredAgreement)
             << c.name << " " << size.name << ": " << outcome.comparison.summary() << "; "
             << keep(std::string("reference-") + c.name + "-" + size.name, outcome);
+        if (c.colours)
+            EXPECT_GE(outcome.comparison.colourAgreement(), kRequiredColourAgreement)
+                << c.name << " " << size.name << ": " << outcome.comparison.summary() << "; "
+                << keep(std::string("colour-") + c.name + "-" + size.name, outcome);
     }
 
     GameScene scene_;

@@ -3,7 +3,7 @@
 // once with the ARB assembly ones ("arb" profiles): ambient stage, then the light stage
 // added on top. Both pictures must be the same, and every pixel must show a quarter of
 // the grey texture plus the texture times the light's colour times Lambert's cosine times
-// the linear falloff max(0, 1 - d / outer radius).
+// the linear falloff max(0, 1 - d / outer radius), for light colours above 1 too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,6 +34,8 @@ constexpr int kGrey = 200;  // the diffuse texture
 constexpr float kLightHeight = 0.5f;
 constexpr float kRadius = 2.0f;
 const float kColour[3] = {1.0f, 0.5f, 0.25f};
+// Brighter than 1 in red and green, which must not be clamped to white on the way.
+const float kBright[3] = {1.5f, 0.75f, 0.25f};
 
 using Picture = std::vector<Rgba>;
 
@@ -63,7 +65,7 @@ protected:
         gDriver.dVAWriteVertsArray(array, square.vertices.data(), square.count());
 
         context.setObject(nullptr, &identity);
-        context.setLight(nullptr, &light, kColour, &radius);
+        useColour(kColour);
     }
 
     void TearDown() override {
@@ -77,6 +79,11 @@ protected:
         gDriver.dSetVPProfile("best");
         gDriver.dSetFPProfile("best");
         StateTest::TearDown();
+    }
+
+    void useColour(const float (&rgb)[3]) {
+        std::copy(std::begin(rgb), std::end(rgb), colour);
+        context.setLight(nullptr, &light, colour, &radius);
     }
 
     // The technique compiled with both stages' profiles set to `profile`, in registries
@@ -135,7 +142,7 @@ protected:
                 const Rgba& p = picture[static_cast<size_t>(y) * kSize + x];
                 bool near = true;
                 for (int c = 0; c < 3; ++c) {
-                    const float want = std::min(255.0f, kGrey / 4.0f + kGrey * kColour[c] * shade);
+                    const float want = std::min(255.0f, kGrey / 4.0f + kGrey * colour[c] * shade);
                     near = near && std::fabs(p[c] - want) <= 2.0f;
                 }
                 if (!near && off++ < 3)
@@ -199,6 +206,7 @@ protected:
     Matrix4 identity;
     Vector4 light{0.0f, 0.0f, kLightHeight, 1.0f};
     float radius = kRadius;
+    float colour[3] = {};
 };
 
 constexpr float kUp[3] = {0, 0, 1};
@@ -234,6 +242,21 @@ TEST_F(DefaultLighting, TippedNormalMapLightsOnlyTheSideTheTangentFaces) {
 TEST_F(DefaultLighting, MaterialWithoutNormalMapIsLitAsIfFlat) {
     bothPaths("static_bump.rt", {"grey.tga", "tipped.tga"}, {1, 0, 0});
     bothPaths("static_bump.rt", {"grey.tga"}, kUp);
+}
+
+TEST_F(DefaultLighting, LightsBrighterThanOneKeepTheirHueOnEveryProgramPath) {
+    useColour(kBright);
+    for (const char* script : {"static_default.rt", "dynamic_default.rt", "static_bump.rt"}) {
+        const Picture picture = bothPaths(script, {"grey.tga"}, kUp);
+        ASSERT_FALSE(picture.empty()) << script;
+        // Off the centre, where red does not saturate: the light's part of red is twice
+        // that of green, as 1.5 is to 0.75.
+        const Rgba side = picture[static_cast<size_t>(kSize / 2) * kSize + kSize / 8];
+        ASSERT_LT(side[0], 250) << script << " " << describe(side);
+        const float red = side[0] - kGrey / 4.0f, green = side[1] - kGrey / 4.0f;
+        ASSERT_GT(green, 10.0f) << script << " " << describe(side);
+        EXPECT_NEAR(red / green, 2.0f, 0.1f) << script << " " << describe(side);
+    }
 }
 
 TEST_F(DefaultLighting, BestProfileTakesGlslWhereTheDriverHasIt) {

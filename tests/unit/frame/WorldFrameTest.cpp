@@ -313,6 +313,24 @@ TEST_F(WorldInstances, InstanceInAVisibleSectorIsDrawnInItsOwnQuery) {
     EXPECT_EQ(instance->getFlags(), 0);  // the frame's bits are gone again
 }
 
+TEST_F(WorldInstances, InstanceIsDrawnInTheAmbientColourFrameAfterFrame) {
+    place(6.0f, 1.0f, 2.0f, map->sector(1));
+    // The second frame follows a light stage that left its own colour current.
+    for (int frame = 0; frame < 2; ++frame) {
+        driver.clearCalls();
+        renderInRoom0(kTowardsDoor);
+        const int instanceQuery =
+            indexOf("dBeginOcclusionQuery(0, ptr)", indexOf("dGetVisiblePixels(1"));
+        ASSERT_NE(instanceQuery, -1);
+        std::string colour = "none";
+        for (int i = 0; i < instanceQuery; ++i) {
+            const std::string& call = driver.calls()[static_cast<size_t>(i)];
+            if (call.rfind("dColor3(", 0) == 0 || call.rfind("dColor4(", 0) == 0) colour = call;
+        }
+        EXPECT_EQ(colour, "dColor4(0.25, 0.25, 0.25, 1)") << "frame " << frame;
+    }
+}
+
 TEST_F(WorldInstances, InstanceOutsideItsSectorsBoxesIsNeitherDrawnNorLit) {
     // In room 1 as far as the sector list goes, but standing behind the camera.
     MeshInstance* hidden = place(-20.0f, 1.0f, 2.0f, map->sector(1));

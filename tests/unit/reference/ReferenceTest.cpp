@@ -3,7 +3,9 @@
 // and maps it must refuse without crashing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "OtmWriter.h"
 #include "reference/Comparison.h"
@@ -136,6 +138,32 @@ TEST(ReferenceComparison, AgreesWithItselfAndNotWithTheOppositeShadows) {
     const ReferenceImage unshadowed = render(scene, camera, options);
     const Comparison wrong = compareLighting(image, unshadowed.rgb.data(), compare);
     EXPECT_LT(wrong.agreement(), 0.9);
+}
+
+TEST(ReferenceComparison, ColourSeesALightClampedToOneThatLitAndShadowedDoNot) {
+    Scene scene;
+    addFloor(scene, 100);
+    // Close enough that even the view's corners get a fifth of it.
+    PointLight bright = lightAt({0, 9, 0}, 15);
+    const double colour[3] = {2.0, 0.9, 0.3};
+    std::copy(std::begin(colour), std::end(colour), bright.colour);
+    scene.lights.push_back(bright);
+    RenderOptions options;
+    options.width = options.height = 32;
+    const CameraPlace camera{{0, 6, 0}, 90, 0, 0};
+    const ReferenceImage image = render(scene, camera, options);
+    ComparisonOptions compare;
+    compare.maskTopRows = 0;
+    const Comparison same = compareLighting(image, image.rgb.data(), compare);
+    ASSERT_GT(same.counted, 500);
+    EXPECT_EQ(same.colourAgreeing, same.counted);
+
+    // What a colour clamped to 1 draws: every pixel still lit, but redder light lost.
+    scene.lights[0].colour[0] = 1.0;
+    const ReferenceImage clamped = render(scene, camera, options);
+    const Comparison wrong = compareLighting(image, clamped.rgb.data(), compare);
+    EXPECT_EQ(wrong.agreeing, wrong.counted);
+    EXPECT_LT(wrong.colourAgreement(), 0.5) << wrong.summary();
 }
 
 TEST(ReferenceScene, ReadsTheMapsFacesAndLightsOfAnOtmFile) {

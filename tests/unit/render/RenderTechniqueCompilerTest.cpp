@@ -476,6 +476,19 @@ TEST_F(Compiler, ProgramThatDoesNotBuildMakesThePassUnusable) {
     EXPECT_EQ(technique->ambientPasses()[0]->cullMode, 1);
 }
 
+TEST_F(Compiler, NoWorkingImplementationNamesEachOnesLineProgramAndDriverMessage) {
+    provide("bad.fp", "nonsense");
+    driver.setResult("dProgramLog", static_cast<const char*>("line 1: driver says no"));
+    EXPECT_FALSE(
+        compile("Ambient {\n impl { Pass { TexShader bad.fp } }\n"
+                " impl { Pass { VertexShader { missing.vp } } }\n}\n"));
+    EXPECT_TRUE(contains(error, "Could not find any useful technique")) << error;
+    EXPECT_TRUE(contains(error, "impl at line 2: ")) << error;
+    EXPECT_TRUE(contains(error, "bad.fp\nline 1: driver says no")) << error;
+    EXPECT_TRUE(contains(error, "impl at line 3: ")) << error;
+    EXPECT_TRUE(contains(error, "Failed to open vertex program: missing.vp")) << error;
+}
+
 TEST_F(Compiler, ConstantsOfAPassWithoutProgramGetNullHandles) {
     auto technique = compile(
         "Ambient { impl { Pass { VertexShader { none.vp Constants { p = LIGHT_DATA } } } } }");
