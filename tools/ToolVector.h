@@ -1,5 +1,5 @@
-// The double-precision 3-vector the tools share: the level compiler's geometry and the
-// reference renderer's rays work in it.
+// The double-precision 3-vector the tools share: the level compiler's geometry, the
+// reference renderer's rays and the skinned mesh builder's bones work in it.
 #pragma once
 
 #include <cmath>
