@@ -32,12 +32,6 @@ Quat conjugate(const Quat& q) { return {q.w, -q.x, -q.y, -q.z}; }
 
 }  // namespace
 
-double dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-Vec3 cross(Vec3 a, Vec3 b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 Vec3 normalize(Vec3 v) {
     const double length = std::sqrt(dot(v, v));
     return length > 1e-12 ? v * (1.0 / length) : Vec3{0, 1, 0};

@@ -8,18 +8,14 @@
 #include <vector>
 
 #include "MshWriter.h"
+#include "ToolVector.h"
 
 namespace arvel::content {
 
-struct Vec3 {
-    double x = 0, y = 0, z = 0;
-
-    friend Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-    friend Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-    friend Vec3 operator*(Vec3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-};
-double dot(Vec3 a, Vec3 b);
-Vec3 cross(Vec3 a, Vec3 b);
+using tools::cross;
+using tools::dot;
+using tools::Vec3;
+// A direction of about zero length becomes +y.
 Vec3 normalize(Vec3 v);
 
 // A rotation by angle radians about axis, right-handed.

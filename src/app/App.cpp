@@ -312,7 +312,10 @@ void renderFrame(Font* font) {
     gDriver.dDepthMask(1);
     gDriver.dColorMask(1, 1, 1, 1);
     gDriver.dEnableDepth();
-    gDriver.dClearColor(0, 0, 0, 1.0f);
+    float r = 0.0f, g = 0.0f, b = 0.0f;
+    // Black unless all three values read.
+    if (std::sscanf(settings().dbgClearColour.text, "%f %f %f", &r, &g, &b) != 3) r = g = b = 0.0f;
+    gDriver.dClearColor(r, g, b, 1.0f);
     gDriver.dDisableScissor();
     gDriver.dSetClear(7);
     gDriver.dClearBuffer();

@@ -64,6 +64,9 @@ struct Settings {
     // texture becomes "white.tga", the others a flat normal map), so that pictures
     // show only lighting and shadows.
     ConsoleVariable dbgFlatWhite{"dbg_flat_white", false};
+    // "r g b" from 0 to 1: the colour the frame is cleared to, so that a picture test can
+    // find the pixels no surface covers.
+    ConsoleVariable dbgClearColour{"dbg_clear_colour", "0 0 0"};
     // true: changed files are looked for about twice a second and reloaded.
     ConsoleVariable dbgReload{"dbg_reload", true};
     // Both take effect when the window opens, so only autoexec.cfg sets them.

@@ -1,6 +1,6 @@
 // The faces of brushes and props: convex polygons wound counter-clockwise seen from
 // the empty space they bound (room sides face in, solids face out). Each closed
-// surface gets its own shell number; the mesh builder joins corners within a shell.
+// surface gets its own shell number; the mesh builder shares positions within a shell.
 #pragma once
 
 #include <optional>

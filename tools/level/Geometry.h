@@ -1,43 +1,23 @@
-// Double-precision geometry of the level compiler: vectors, planes and convex
-// polygons with the splits and distances that openings, shadows and octrees need.
+// Double-precision geometry of the level compiler: planes and convex polygons with the
+// splits and distances that openings, shadows and octrees need.
 // Precision matters here because lit pieces are cut by many shadow planes in turn.
 #pragma once
 
 #include <cmath>
 #include <vector>
 
+#include "ToolVector.h"
+
 namespace arvel::level {
 
 // Points closer than this are one point; planes are thick by this much.
 inline constexpr double kEpsilon = 1.0e-3;
 
-struct Vec3 {
-    double x = 0.0, y = 0.0, z = 0.0;
-
-    double& operator[](int i) { return i == 0 ? x : (i == 1 ? y : z); }
-    double operator[](int i) const { return i == 0 ? x : (i == 1 ? y : z); }
-    friend Vec3 operator+(const Vec3& a, const Vec3& b) {
-        return {a.x + b.x, a.y + b.y, a.z + b.z};
-    }
-    friend Vec3 operator-(const Vec3& a, const Vec3& b) {
-        return {a.x - b.x, a.y - b.y, a.z - b.z};
-    }
-    friend Vec3 operator-(const Vec3& a) { return {-a.x, -a.y, -a.z}; }
-    friend Vec3 operator*(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-    friend Vec3 operator*(double s, const Vec3& a) { return a * s; }
-    friend bool operator==(const Vec3&, const Vec3&) = default;
-};
-
-inline double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-inline double length(const Vec3& a) { return std::sqrt(dot(a, a)); }
-// A zero vector stays zero.
-inline Vec3 normalized(const Vec3& a) {
-    const double l = length(a);
-    return l > 0.0 ? a * (1.0 / l) : a;
-}
+using tools::cross;
+using tools::dot;
+using tools::length;
+using tools::normalized;
+using tools::Vec3;
 
 // Points p with dot(normal, p) + d > 0 lie in front.
 struct Plane {

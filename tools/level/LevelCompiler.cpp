@@ -264,19 +264,29 @@ void addSectorsAndPieces(const LevelSource& level, const std::vector<int>& homes
             out.warnings.push_back(level.lights[i].path +
                                    ": the light lies inside solid geometry and lights nothing");
     }
+    // The cut faces of all sectors are joined together: a doorway's floor, or a wall
+    // around an opening, is cut along other shadows on each side of it.
+    std::vector<std::vector<LitFragment>> fragments;
+    std::vector<Face> all;
+    for (const auto& faces : out.sectorFaces) {
+        fragments.push_back(cutFaces(faces, shadowing));
+        for (const LitFragment& fragment : fragments.back()) all.push_back(fragment.face);
+    }
+    all = joinEdges(all);
     // Per sector and static light, the sector mesh's faces that light reaches.
     std::vector<std::vector<std::vector<int>>> litFaces(out.sectorFaces.size());
+    auto next = all.begin();
     for (size_t s = 0; s < out.sectorFaces.size(); ++s) {
-        const std::vector<LitFragment> fragments = cutFaces(out.sectorFaces[s], shadowing);
-        std::vector<Face> faces;
-        for (const LitFragment& fragment : fragments) faces.push_back(fragment.face);
+        const std::vector<Face> faces(next,
+                                      next + static_cast<std::ptrdiff_t>(fragments[s].size()));
+        next += static_cast<std::ptrdiff_t>(fragments[s].size());
         std::vector<int> sources;
         auto& mesh = out.map.sectors[s].mesh;
         mesh.body = buildBody(faces, level, &sources);
         buildOctree(mesh);
         litFaces[s].resize(staticLights.size());
         for (size_t f = 0; f < sources.size(); ++f) {
-            const LitFragment& fragment = fragments[static_cast<size_t>(sources[f])];
+            const LitFragment& fragment = fragments[s][static_cast<size_t>(sources[f])];
             for (size_t l = 0; l < staticLights.size(); ++l) {
                 if (fragment.lit[l]) litFaces[s][l].push_back(static_cast<int>(f));
             }

@@ -52,23 +52,38 @@ private:
     std::vector<Vec3> points_;
 };
 
-// The points of one shell sorted by x, to find those on an edge quickly.
+// The points sorted along each axis; an edge looks only at the points in the thinnest
+// of the three slabs around it (axis-aligned levels put many points on one plane).
 class EdgeSplitter {
 public:
-    explicit EdgeSplitter(std::vector<Vec3> points) : points_(std::move(points)) {
-        std::sort(points_.begin(), points_.end(),
-                  [](const Vec3& a, const Vec3& b) { return a.x < b.x; });
+    explicit EdgeSplitter(const std::vector<Vec3>& points) {
+        for (int axis = 0; axis < 3; ++axis) {
+            sorted_[axis] = points;
+            std::sort(sorted_[axis].begin(), sorted_[axis].end(),
+                      [axis](const Vec3& a, const Vec3& b) { return a[axis] < b[axis]; });
+        }
     }
 
     // The points strictly inside the segment a-b, from a towards b.
     std::vector<Vec3> inside(const Vec3& a, const Vec3& b) const {
-        const double lo = std::min(a.x, b.x) - kEpsilon, hi = std::max(a.x, b.x) + kEpsilon;
-        auto first = std::lower_bound(points_.begin(), points_.end(), lo,
-                                      [](const Vec3& p, double x) { return p.x < x; });
+        using Range =
+            std::pair<std::vector<Vec3>::const_iterator, std::vector<Vec3>::const_iterator>;
+        Range best;
+        for (int axis = 0; axis < 3; ++axis) {
+            const std::vector<Vec3>& list = sorted_[axis];
+            const double lo = std::min(a[axis], b[axis]) - kEpsilon;
+            const double hi = std::max(a[axis], b[axis]) + kEpsilon;
+            const Range range{
+                std::lower_bound(list.begin(), list.end(), lo,
+                                 [axis](const Vec3& p, double v) { return p[axis] < v; }),
+                std::upper_bound(list.begin(), list.end(), hi,
+                                 [axis](double v, const Vec3& p) { return v < p[axis]; })};
+            if (axis == 0 || range.second - range.first < best.second - best.first) best = range;
+        }
         const Vec3 ab = b - a;
         const double l2 = dot(ab, ab);
         std::vector<std::pair<double, Vec3>> found;
-        for (auto it = first; it != points_.end() && it->x <= hi; ++it) {
+        for (auto it = best.first; it != best.second; ++it) {
             const double t = dot(*it - a, ab) / l2;
             if (t <= 0.0 || t >= 1.0) continue;
             if (length(*it - (a + ab * t)) > kEpsilon) continue;
@@ -83,7 +98,7 @@ public:
     }
 
 private:
-    std::vector<Vec3> points_;
+    std::vector<Vec3> sorted_[3];
 };
 
 Points withoutRepeats(const Points& points) {
@@ -93,6 +108,53 @@ Points withoutRepeats(const Points& points) {
     }
     while (out.size() > 1 && out.front() == out.back()) out.pop_back();
     return out;
+}
+
+// Distance from p to the line through a and b.
+double distanceToLine(const Vec3& p, const Vec3& a, const Vec3& b) {
+    const double l = length(b - a);
+    return l > 0.0 ? length(cross(b - a, p - a)) / l : length(p - a);
+}
+
+// How far the corner at apex stays from the lines of the edges its fan triangles stand
+// on (all but its own two edges).
+double fanClearance(const Points& polygon, size_t apex) {
+    const size_t n = polygon.size();
+    double nearest = 1e300;
+    for (size_t k = 1; k + 1 < n; ++k) {
+        nearest = std::min(nearest, distanceToLine(polygon[apex], polygon[(apex + k) % n],
+                                                   polygon[(apex + k + 1) % n]));
+    }
+    return nearest;
+}
+
+// The engine draws a face as the fan (0, k, k + 1). An apex in line with one of the
+// fan's far edges (a corner inserted for a neighbour, or one next to it) makes a
+// triangle of no area, so the edge is drawn only as part of a longer one, and pixels
+// on it can fall to neither face. The face starts at a corner clear of every far
+// edge; one without such a corner becomes triangles round its centroid.
+std::vector<Points> drawnFans(const Points& polygon) {
+    const size_t n = polygon.size();
+    if (n <= 3 || fanClearance(polygon, 0) > kEpsilon) return {polygon};
+    size_t best = 0;
+    double clearance = 0.0;
+    for (size_t apex = 1; apex < n; ++apex) {
+        const double c = fanClearance(polygon, apex);
+        if (c > clearance) {
+            best = apex;
+            clearance = c;
+        }
+    }
+    if (clearance > kEpsilon) {
+        Points turned(polygon.begin() + static_cast<std::ptrdiff_t>(best), polygon.end());
+        turned.insert(turned.end(), polygon.begin(),
+                      polygon.begin() + static_cast<std::ptrdiff_t>(best));
+        return {turned};
+    }
+    const Vec3 middle = centroid(polygon);
+    std::vector<Points> triangles;
+    for (size_t k = 0; k < n; ++k) triangles.push_back({middle, polygon[k], polygon[(k + 1) % n]});
+    return triangles;
 }
 
 // Normals of one plane computed from different polygons differ in the last bits.
@@ -152,15 +214,15 @@ Vec3 mappedTangent(const TextureMapping& mapping, const Vec3& normal) {
 }
 
 std::vector<Face> joinEdges(const std::vector<Face>& faces) {
-    std::map<int, Welder> welders;
+    // One welder for all shells: where a block meets a wall, or one sector's floor
+    // another's at a doorway, both must take the very same corners.
+    Welder welder;
     std::vector<Face> welded = faces;
     for (Face& face : welded) {
-        Welder& welder = welders[face.shell];
         for (Vec3& p : face.points) p = welder.weld(p);
         face.points = withoutRepeats(face.points);
     }
-    std::map<int, EdgeSplitter> splitters;
-    for (const auto& [shell, welder] : welders) splitters.emplace(shell, welder.points());
+    const EdgeSplitter splitter(welder.points());
     std::vector<Face> out;
     for (const Face& face : welded) {
         Face joined{{}, face.material, face.shell, face.mapping};
@@ -168,7 +230,6 @@ std::vector<Face> joinEdges(const std::vector<Face>& faces) {
             out.push_back(std::move(joined));
             continue;
         }
-        const EdgeSplitter& splitter = splitters.at(face.shell);
         const size_t n = face.points.size();
         for (size_t i = 0; i < n; ++i) {
             const Vec3& a = face.points[i];
@@ -197,7 +258,6 @@ OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
         ++source;
         const Vec3 normal = normalized(newellNormal(face.points));
         if (face.points.size() < 3 || area(face.points) < 1e-6) continue;
-        if (sources) sources->push_back(source);
         if (!materials.count(face.material)) {
             const SourceMaterial& m = level.materials.at(static_cast<size_t>(face.material));
             materials[face.material] = static_cast<int32_t>(body.materials.size());
@@ -207,42 +267,45 @@ OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
         const double scale = level.materials[static_cast<size_t>(face.material)].scale;
         const TextureFrame frame = textureFrame(normal);
         const Vec3 tangent = face.mapping ? mappedTangent(*face.mapping, normal) : frame.tangent;
-        content::OtmFace out;
-        out.material = material;
-        for (const Vec3& p : face.points) {
-            auto [pos, newPosition] = positions.try_emplace(
-                {face.shell, p.x, p.y, p.z}, static_cast<int32_t>(body.positions.size()));
-            if (newPosition) body.positions.push_back(direction(p));
-            double u = 0.0, v = 0.0;
-            if (face.mapping) {
-                u = dot(face.mapping->uGradient, p) + face.mapping->uOffset;
-                v = dot(face.mapping->vGradient, p) + face.mapping->vOffset;
-            }
-            const std::array<double, 5> mapped =
-                face.mapping ? std::array<double, 5>{rounded(u), rounded(v), rounded(tangent.x),
-                                                     rounded(tangent.y), rounded(tangent.z)}
-                             : std::array<double, 5>{};
-            auto [vertex, newVertex] =
-                vertices.try_emplace({pos->second, material, rounded(normal.x), rounded(normal.y),
-                                      rounded(normal.z), face.mapping.has_value(), mapped},
-                                     static_cast<int32_t>(body.vertices.size()));
-            if (newVertex) {
-                content::OtmVertex vertexRecord;
-                vertexRecord.position = pos->second;
+        for (const Points& fan : drawnFans(face.points)) {
+            if (sources) sources->push_back(source);
+            content::OtmFace out;
+            out.material = material;
+            for (const Vec3& p : fan) {
+                auto [pos, newPosition] = positions.try_emplace(
+                    {face.shell, p.x, p.y, p.z}, static_cast<int32_t>(body.positions.size()));
+                if (newPosition) body.positions.push_back(direction(p));
+                double u = 0.0, v = 0.0;
                 if (face.mapping) {
-                    vertexRecord.u = static_cast<float>(u);
-                    vertexRecord.v = static_cast<float>(v);
-                } else {
-                    vertexRecord.u = static_cast<float>(dot(p, frame.tangent) / scale);
-                    vertexRecord.v = static_cast<float>(dot(p, frame.bitangent) / scale);
+                    u = dot(face.mapping->uGradient, p) + face.mapping->uOffset;
+                    v = dot(face.mapping->vGradient, p) + face.mapping->vOffset;
                 }
-                vertexRecord.normal = direction(normal);
-                vertexRecord.tangent = direction(tangent);
-                body.vertices.push_back(vertexRecord);
+                const std::array<double, 5> mapped =
+                    face.mapping ? std::array<double, 5>{rounded(u), rounded(v), rounded(tangent.x),
+                                                         rounded(tangent.y), rounded(tangent.z)}
+                                 : std::array<double, 5>{};
+                auto [vertex, newVertex] = vertices.try_emplace(
+                    {pos->second, material, rounded(normal.x), rounded(normal.y), rounded(normal.z),
+                     face.mapping.has_value(), mapped},
+                    static_cast<int32_t>(body.vertices.size()));
+                if (newVertex) {
+                    content::OtmVertex vertexRecord;
+                    vertexRecord.position = pos->second;
+                    if (face.mapping) {
+                        vertexRecord.u = static_cast<float>(u);
+                        vertexRecord.v = static_cast<float>(v);
+                    } else {
+                        vertexRecord.u = static_cast<float>(dot(p, frame.tangent) / scale);
+                        vertexRecord.v = static_cast<float>(dot(p, frame.bitangent) / scale);
+                    }
+                    vertexRecord.normal = direction(normal);
+                    vertexRecord.tangent = direction(tangent);
+                    body.vertices.push_back(vertexRecord);
+                }
+                out.corners.push_back(vertex->second);
             }
-            out.corners.push_back(vertex->second);
+            body.faces.push_back(std::move(out));
         }
-        body.faces.push_back(std::move(out));
     }
     return body;
 }

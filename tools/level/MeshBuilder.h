@@ -1,8 +1,10 @@
-// Turns faces into an OTM mesh body: corners within a shell are joined into shared
-// positions and every corner that lies on another face's edge is inserted into that
-// edge, so that neighbouring faces meet edge to edge (the engine pairs faces by
-// shared positions for silhouettes and closed shadow volumes). Vertices take planar
-// texture coordinates from the material's scale, the face normal and a tangent along u.
+// Turns faces into an OTM mesh body: every corner that lies on another face's edge, of
+// any shell, is inserted into that edge, so that neighbouring faces meet edge to edge
+// and rasterise without cracks; corners within a shell become shared positions (the
+// engine pairs faces by them for silhouettes and closed shadow volumes, so touching
+// shells keep positions of their own). Each face starts at a corner from which its fan
+// of triangles has none flat. Vertices take planar texture coordinates from the
+// material's scale, the face normal and a tangent along u.
 #pragma once
 
 #include <vector>
@@ -24,9 +26,10 @@ TextureFrame textureFrame(const Vec3& normal);
 // frame's tangent where u does not change over the plane.
 Vec3 mappedTangent(const TextureMapping& mapping, const Vec3& normal);
 
-// Faces of no area are dropped; sources, when given, receives for every face of the
-// body the index of the face it came from. Materials are those of the level that the
-// faces use, in order of first use.
+// Faces of no area are dropped, and one whose fan would have a flat triangle from
+// every corner is split into triangles round its centroid; sources, when given,
+// receives for every face of the body the index of the face it came from. Materials
+// are those of the level that the faces use, in order of first use.
 content::OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource& level,
                                std::vector<int>* sources = nullptr);
 
@@ -34,9 +37,9 @@ content::OtmMeshBody buildBody(const std::vector<Face>& faces, const LevelSource
 // corner order unchanged (so they draw to exactly the same depths), and all materials.
 content::OtmMeshBody subsetBody(const content::OtmMeshBody& body, const std::vector<int>& faces);
 
-// Splits the faces' edges at every corner of the same shell lying on them. Corners
-// within kEpsilon of each other become one point. Faces keep their order; one that
-// shrinks below three corners comes back empty.
+// Splits the faces' edges at every corner of any face lying on them. Corners within
+// kEpsilon of each other become one point. Faces keep their order; one that shrinks
+// below three corners comes back empty.
 std::vector<Face> joinEdges(const std::vector<Face>& faces);
 
 // An octree over the body's faces: leaves of at most maxLeafFaces faces, split at the

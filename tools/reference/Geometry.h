@@ -1,4 +1,4 @@
-// Small double-precision vector and matrix types for the reference renderer. Matrices
+// The matrix type of the reference renderer, and its vector (the tools' own). Matrices
 // are column-major like the engine's (element m[4c + r] in row r and column c,
 // translation at m[12], m[13], m[14]).
 #pragma once
@@ -6,37 +6,21 @@
 #include <array>
 #include <cmath>
 
+#include "ToolVector.h"
+
 namespace arvel::reference {
 
-struct Vec3 {
-    double x = 0.0, y = 0.0, z = 0.0;
+using tools::cross;
+using tools::dot;
+using tools::length;
+using tools::maximum;
+using tools::minimum;
+using tools::Vec3;
 
-    Vec3() = default;
-    constexpr Vec3(double x_, double y_, double z_) : x(x_), y(y_), z(z_) {}
-
-    Vec3 operator+(const Vec3& o) const { return {x + o.x, y + o.y, z + o.z}; }
-    Vec3 operator-(const Vec3& o) const { return {x - o.x, y - o.y, z - o.z}; }
-    Vec3 operator*(double s) const { return {x * s, y * s, z * s}; }
-    Vec3 operator-() const { return {-x, -y, -z}; }
-    Vec3& operator+=(const Vec3& o) { return *this = *this + o; }
-    double operator[](int axis) const { return axis == 0 ? x : axis == 1 ? y : z; }
-};
-
-inline double dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-inline double length(const Vec3& v) { return std::sqrt(dot(v, v)); }
-// A zero vector stays zero instead of turning into NaN.
+// Unlike normalized, a vector shorter than 1e-12 becomes zero instead of huge.
 inline Vec3 normalize(const Vec3& v) {
     const double l = length(v);
     return l > 1e-12 ? v * (1.0 / l) : Vec3{};
-}
-inline Vec3 minimum(const Vec3& a, const Vec3& b) {
-    return {std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmin(a.z, b.z)};
-}
-inline Vec3 maximum(const Vec3& a, const Vec3& b) {
-    return {std::fmax(a.x, b.x), std::fmax(a.y, b.y), std::fmax(a.z, b.z)};
 }
 
 struct Mat4 {

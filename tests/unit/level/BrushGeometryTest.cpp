@@ -181,10 +181,50 @@ TEST(MeshBuilderTest, aCornerOnAnotherFacesEdgeIsInsertedIntoThatEdge) {
     EXPECT_EQ(joined[1].points.size(), 4u);
 }
 
-TEST(MeshBuilderTest, cornersOfDifferentShellsAreNeverJoined) {
+TEST(MeshBuilderTest, cornersOfOtherShellsSplitEdgesButKeepPositionsOfTheirOwn) {
+    LevelSource level;
+    level.materials.push_back({});
+    // A block's face standing on a floor's edge.
     std::vector<Face> faces{{{{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {0, 1, 0}}, 0, 0},
                             {{{0, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}}, 0, 1}};
-    EXPECT_EQ(joinEdges(faces)[0].points.size(), 4u);
+    EXPECT_EQ(joinEdges(faces)[0].points.size(), 5u);
+    EXPECT_EQ(buildBody(faces, level).positions.size(), 9u);
+}
+
+// The engine draws the fan (0, k, k + 1) of each face: a triangle of no area would draw
+// its edge only as part of a longer one, leaving pixels of neither neighbour.
+TEST(MeshBuilderTest, facesAreDrawnByFansWithoutFlatTriangles) {
+    LevelSource level;
+    level.materials.push_back({});
+    const Points square{{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}};
+    // Neighbours whose corners split the square's first side, its first two sides, all four.
+    const std::vector<std::vector<Points>> cases{
+        {{{1, 0, 0}, {2, -1, 0}, {0, -1, 0}}},
+        {{{1, 0, 0}, {2, -1, 0}, {0, -1, 0}}, {{4, 2, 0}, {5, 3, 0}, {5, 1, 0}}},
+        {{{1, 0, 0}, {2, -1, 0}, {0, -1, 0}},
+         {{4, 2, 0}, {5, 3, 0}, {5, 1, 0}},
+         {{2, 4, 0}, {1, 5, 0}, {3, 5, 0}},
+         {{0, 3, 0}, {-1, 2, 0}, {-1, 4, 0}}},
+    };
+    for (size_t c = 0; c < cases.size(); ++c) {
+        std::vector<Face> faces{{square, 0, 0}};
+        for (const Points& neighbour : cases[c]) faces.push_back({neighbour, 0, 0});
+        std::vector<int> sources;
+        const content::OtmMeshBody body = buildBody(faces, level, &sources);
+        double covered = 0.0;
+        for (size_t f = 0; f < body.faces.size(); ++f) {
+            if (sources[f] != 0) continue;
+            Points p;
+            for (int32_t corner : body.faces[f].corners)
+                p.push_back(toVec3(body.positions[static_cast<size_t>(
+                    body.vertices[static_cast<size_t>(corner)].position)]));
+            for (size_t k = 1; k + 1 < p.size(); ++k) {
+                EXPECT_GT(area({p[0], p[k], p[k + 1]}), 0.1) << "case " << c;
+                covered += area({p[0], p[k], p[k + 1]});
+            }
+        }
+        EXPECT_NEAR(covered, 16.0, 1e-9) << "case " << c;
+    }
 }
 
 TEST(MeshBuilderTest, nearlyEqualCornersBecomeOnePosition) {
