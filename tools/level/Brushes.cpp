@@ -102,12 +102,12 @@ std::vector<Face> pillar(const SourceProp& prop, int shell) {
         const int next = (k + 1) % n;
         Points side{bottom[k], bottom[next], top[next], top[k]};
         faceAwayFrom(side, centre);
-        faces.push_back({side, prop.material, shell});
+        faces.push_back({side, prop.material, shell, {}});
     }
     faceAwayFrom(bottom, centre);
     faceAwayFrom(top, centre);
-    faces.push_back({bottom, prop.material, shell});
-    faces.push_back({top, prop.material, shell});
+    faces.push_back({bottom, prop.material, shell, {}});
+    faces.push_back({top, prop.material, shell, {}});
     return faces;
 }
 
@@ -178,7 +178,7 @@ std::vector<Face> roomFaces(const SourceBrush& room, const std::vector<Opening>&
             lo[v] = vs[cell.v0];
             hi[v] = vs[cell.v1];
             // Inward: the min side faces +axis.
-            faces.push_back({axisRectangle(axis, coordinate, lo, hi, !atMax), material, shell});
+            faces.push_back({axisRectangle(axis, coordinate, lo, hi, !atMax), material, shell, {}});
         }
     }
     return faces;
@@ -189,8 +189,10 @@ std::vector<Face> blockFaces(const Vec3& min, const Vec3& max, int material, int
     for (int side = 0; side < 6; ++side) {
         const int axis = side / 2;
         const bool atMax = side % 2 == 1;
-        faces.push_back(
-            {axisRectangle(axis, atMax ? max[axis] : min[axis], min, max, atMax), material, shell});
+        faces.push_back({axisRectangle(axis, atMax ? max[axis] : min[axis], min, max, atMax),
+                         material,
+                         shell,
+                         {}});
     }
     return faces;
 }
@@ -215,7 +217,7 @@ std::vector<Face> stairsFaces(const SourceBrush& stairs, int shell) {
         Points p = axisRectangle(axis, coordinate, lo, hi, true);
         // Faces point away from the solid under them: towards the given outside point.
         if (dot(newellNormal(p), outside - centroid(p)) < 0.0) std::reverse(p.begin(), p.end());
-        faces.push_back({p, stairs.material, shell});
+        faces.push_back({p, stairs.material, shell, {}});
     };
     Vec3 lo = stairs.min, hi = stairs.max;
     add(1, y0, lo, hi, inside - Vec3{0.0, 1e6, 0.0});
@@ -279,7 +281,7 @@ std::vector<Face> importedModelFaces(const SourceProp& prop, const LevelSource& 
     }
     std::vector<Face> faces;
     for (const content::MshTriangle& triangle : model.triangles) {
-        Face face{{}, prop.material, shell};
+        Face face{{}, prop.material, shell, {}};
         for (int32_t vertex : triangle.vertices) {
             const auto& point = model
                                     .positions[static_cast<size_t>(

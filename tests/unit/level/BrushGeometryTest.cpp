@@ -174,7 +174,7 @@ TEST(MeshBuilderTest, aCornerOnAnotherFacesEdgeIsInsertedIntoThatEdge) {
     // One long quad under two short ones.
     std::vector<Face> faces{{{{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {0, 1, 0}}, 0, 0},
                             {{{0, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}}, 0, 0},
-                            {{{1, 1, 0}, {2, 1, 0}, {2, 2, 0}, {1, 2, 0}}, 0, 0}};
+                            {{{1, 1, 0}, {2, 1, 0}, {2, 2, 0}, {1, 2, 0}}, 0, 0, {}}};
     const std::vector<Face> joined = joinEdges(faces);
     EXPECT_EQ(joined[0].points.size(), 5u);
     EXPECT_EQ(joined[0].points[3], (Vec3{1, 1, 0}));
