@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "GoldenImage.h"
-#include "reference/PngFile.h"
+#include "core/PngFile.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 
@@ -17,7 +17,7 @@ namespace arvel::test {
 
 struct Capture {
     ProcessResult result;
-    reference::RgbImage picture;  // empty when no screenshot was written
+    RgbImage picture;  // empty when no screenshot was written
 };
 
 class GameScene {

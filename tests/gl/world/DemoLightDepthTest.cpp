@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/PngWriter.h"
 #include "core/Exception.h"
+#include "core/PngFile.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
 #include "fs/ArchiveFile.h"
