@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
+#include "shared/TempDir.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
+#include "shared/TempDir.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "shared/TempDir.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

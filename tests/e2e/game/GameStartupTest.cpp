@@ -8,9 +8,9 @@
 #include <sstream>
 #include <thread>
 
+#include "shared/TempDir.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include "shared/TempDir.h"
 #include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "GoldenImage.h"
 #include "core/PngFile.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 

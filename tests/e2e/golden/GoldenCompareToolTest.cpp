@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "GoldenImage.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ProgramFixture.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::test {
 namespace {

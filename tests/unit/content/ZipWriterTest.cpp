@@ -7,7 +7,7 @@
 
 #include "fs/ArchiveFile.h"
 #include "fs/FileSystem.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::content {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel {
 namespace {
