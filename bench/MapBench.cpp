@@ -2,10 +2,7 @@
 // walk time per visited sector, over chains of box rooms joined by doors.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-#include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "OtmWriter.h"
@@ -13,6 +10,8 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
+#include "shared/ViewVolumes.h"
 #include "world/Map.h"
 #include "world/Sector.h"
 #include "world/ViewVolume.h"
@@ -21,61 +20,37 @@
 namespace {
 
 using namespace arvel;
+using test::lookAlongX;
 
 // A folder with the map files and the technique their materials name, mounted as the
 // only file source for the life of the program.
 class MapFolder {
 public:
-    MapFolder()
-        : path_(std::filesystem::temp_directory_path() /
-                ("arvel-mapbench-" + std::to_string(getpid()))) {
+    MapFolder() {
         setenv("ARVEL_NO_DIALOGS", "1", 1);
-        std::filesystem::create_directories(path_);
-        write("static_default.rt", "Ambient { impl { Pass { } } }");
+        dir_.write("static_default.rt", "Ambient { impl { Pass { } } }");
         if (!zone().base) zone().create();
         fileSystem().clear();
-        fileSystem().mount(new CommonFile(), (path_.string() + "/").c_str());
+        fileSystem().mount(new CommonFile(), (dir_.path().string() + "/").c_str());
     }
-    ~MapFolder() {
-        fileSystem().clear();
-        std::filesystem::remove_all(path_);
-    }
-
-    void write(const std::string& name, const std::string& bytes) const {
-        FILE* file = std::fopen((path_ / name).c_str(), "wb");
-        if (!file) return;
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
+    ~MapFolder() { fileSystem().clear(); }
 
     // Writes a chain of rooms once per name; returns the file's size in bytes.
     size_t chain(const std::string& name, int rooms) const {
         content::RoomChainOptions options;
         options.rooms = rooms;
         const std::string bytes = content::otmBytes(content::roomChain(options));
-        write(name, bytes);
+        dir_.write(name, bytes);
         return bytes.size();
     }
 
 private:
-    std::filesystem::path path_;
+    test::TempDir dir_;
 };
 
 MapFolder& folder() {
     static MapFolder instance;
     return instance;
-}
-
-// 90 degrees across, looking down +x.
-ViewVolume lookAlongX(const Vector4& eye) {
-    ViewVolume volume;
-    volume.viewpoint = eye;
-    const float s = std::sqrt(0.5f);
-    for (Vector4 n :
-         {Vector4{s, 0, s, 0}, Vector4{s, 0, -s, 0}, Vector4{s, s, 0, 0}, Vector4{s, -s, 0, 0}})
-        volume.sidePlanes.push_back({n, -dot3(n, eye)});
-    volume.finish();
-    return volume;
 }
 
 void BM_LoadRoomChain(benchmark::State& state) {

@@ -9,6 +9,7 @@
 #include <random>
 #include <vector>
 
+#include "shared/SkinArrays.h"
 #include "world/Skinning.h"
 
 namespace {
@@ -18,16 +19,7 @@ using namespace arvel;
 constexpr int kInfluences = 4;
 constexpr int kBones = 32;
 
-struct SkinData {
-    std::vector<RenderPosition> bind;
-    std::vector<int32_t> influenceStart;
-    std::vector<SkinInfluence> influences;
-    std::vector<Matrix4> skin;
-    std::vector<int32_t> vertexStart;
-    std::vector<SkinVertexSource> sources;
-    std::vector<RenderPosition> positions;
-    std::vector<RenderVertex> vertices;
-
+struct SkinData : test::SkinArrays {
     explicit SkinData(int count) {
         std::mt19937 random(11);
         std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
@@ -68,20 +60,6 @@ struct SkinData {
         vertices.resize(static_cast<size_t>(count));
         for (int p = 0; p < count; ++p)
             vertices[static_cast<size_t>(p)].position = &positions[static_cast<size_t>(p)];
-    }
-
-    SkinJob job() {
-        SkinJob j;
-        j.positionCount = static_cast<int>(bind.size());
-        j.bindPositions = bind.data();
-        j.influenceStart = influenceStart.data();
-        j.influences = influences.data();
-        j.skinMatrices = skin.data();
-        j.vertexStart = vertexStart.data();
-        j.vertexSources = sources.data();
-        j.positions = positions.data();
-        j.vertices = vertices.data();
-        return j;
     }
 };
 

@@ -9,32 +9,16 @@
 
 #include "core/Zone.h"
 #include "render/VertexCache.h"
+#include "shared/TriangleGrid.h"
 
 namespace {
+
+using arvel::test::gridTriangles;
+using arvel::test::shuffledTriangles;
 
 constexpr int kColumns = 250;
 constexpr int kRows = 200;
 constexpr int kTriangles = 2 * kColumns * kRows;
-
-std::vector<uint32_t> gridTriangles() {
-    std::vector<uint32_t> indices;
-    uint32_t stride = kColumns + 1;
-    for (int y = 0; y < kRows; ++y) {
-        for (int x = 0; x < kColumns; ++x) {
-            uint32_t a = y * stride + x, b = a + 1, c = a + stride, d = c + 1;
-            indices.insert(indices.end(), {a, b, d, a, d, c});
-        }
-    }
-    return indices;
-}
-
-std::vector<uint32_t> shuffled(std::vector<uint32_t> indices) {
-    std::vector<std::array<uint32_t, 3>> triangles(indices.size() / 3);
-    std::copy(indices.begin(), indices.end(), &triangles[0][0]);
-    std::shuffle(triangles.begin(), triangles.end(), std::mt19937(7));
-    std::copy(&triangles[0][0], &triangles[0][0] + indices.size(), indices.begin());
-    return indices;
-}
 
 double missRatio(const std::vector<uint32_t>& indices) {
     return static_cast<double>(arvel::countVertexCacheMisses(indices.data(), kTriangles)) /
@@ -60,8 +44,12 @@ void orderGrid(benchmark::State& state, const std::vector<uint32_t>& input) {
     arvel::zone().destroy();
 }
 
-void BM_OrderGridInRowOrder(benchmark::State& state) { orderGrid(state, gridTriangles()); }
-void BM_OrderGridShuffled(benchmark::State& state) { orderGrid(state, shuffled(gridTriangles())); }
+void BM_OrderGridInRowOrder(benchmark::State& state) {
+    orderGrid(state, gridTriangles(kColumns, kRows));
+}
+void BM_OrderGridShuffled(benchmark::State& state) {
+    orderGrid(state, shuffledTriangles(gridTriangles(kColumns, kRows)));
+}
 
 }  // namespace
 

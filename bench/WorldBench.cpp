@@ -22,6 +22,7 @@
 #include "render/RenderQueue.h"
 #include "render/Resource.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
 #include "world/Camera.h"
 #include "world/Map.h"
 #include "world/MeshInstance.h"
@@ -40,15 +41,12 @@ constexpr int kFrameMs = 20;
 // generated maps.
 class Engine {
 public:
-    Engine()
-        : maps_(std::filesystem::temp_directory_path() /
-                ("arvel-worldbench-" + std::to_string(getpid()))) {
+    Engine() {
         setenv("ARVEL_NO_DIALOGS", "1", 1);
-        std::filesystem::create_directories(maps_);
         ok_ = loadDriver(ARVEL_BIN_DIR "/NullDriver.drv") && chdir(ARVEL_DATA_DIR) == 0;
         zone().create();
         createRenderQueue();
-        mount(new CommonFile(), (maps_.string() + "/").c_str());
+        mount(new CommonFile(), (maps_.path().string() + "/").c_str());
         for (const char* prefix : {"", "textures\\", "shaders\\", "lshaders\\"})
             mount(new CommonFile(), prefix);
         mount(new ArchiveFile(), "Data.zip");
@@ -58,11 +56,10 @@ public:
         fileSystem().clear();
         destroyRenderQueue();
         zone().destroy();
-        std::filesystem::remove_all(maps_);
     }
 
     bool ok() const { return ok_; }
-    const std::filesystem::path& mapFolder() const { return maps_; }
+    const std::filesystem::path& mapFolder() const { return maps_.path(); }
 
     // A World with the named map (and the demo's meshes where asked), loaded as game
     // loads its scene; kept while the same scene is asked for again.
@@ -91,7 +88,7 @@ private:
         if (instance->mesh().animationCount() > 0) instance->setAnimation(0);
     }
 
-    std::filesystem::path maps_;
+    test::TempDir maps_;
     bool ok_ = false;
     std::unique_ptr<World> world_;
     std::string mapName_;

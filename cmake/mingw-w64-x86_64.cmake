@@ -21,3 +21,6 @@ set(ARVEL_MINGW_STATIC_RUNTIME "-static -static-libgcc -static-libstdc++")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "${ARVEL_MINGW_STATIC_RUNTIME}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${ARVEL_MINGW_STATIC_RUNTIME}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${ARVEL_MINGW_STATIC_RUNTIME}")
+
+# zlib (Debian's libz-mingw-w64-dev) linked in as well, so no zlib1.dll either.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -5,7 +5,8 @@ ARVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages every build needs; scripts add their own.
 ARVEL_BUILD_PACKAGES=(cmake zlib1g-dev ninja-build g++ pkg-config libsdl2-dev libgl-dev libgl1-mesa-dev
-                      libgl1-mesa-dri libglx-mesa0 libassimp-dev nlohmann-json3-dev libtinygltf-dev)
+                      libgl1-mesa-dri libglx-mesa0 libassimp-dev nlohmann-json3-dev libtinygltf-dev
+                      libstb-dev)
 
 arvel_log() { printf '== %s\n' "$*" >&2; }
 

@@ -1,6 +1,7 @@
 #include "ZipWriter.h"
 
-#include <array>
+#include <zlib.h>
+
 #include <cstdio>
 #include <stdexcept>
 
@@ -16,16 +17,6 @@ constexpr uint16_t kDosTime = 0;
 constexpr uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;  // 1980-01-01
 constexpr size_t kMaxEntries = 0xFFFF;
 constexpr uint64_t kMaxOffset = 0xFFFFFFFFu;
-
-std::array<uint32_t, 256> makeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
 
 void put16(std::string& out, uint16_t value) {
     out.push_back(static_cast<char>(value & 0xFF));
@@ -53,18 +44,13 @@ void putCommon(std::string& out, uint32_t crc, uint32_t size, uint16_t nameLengt
 
 }  // namespace
 
-uint32_t crc32(std::string_view bytes) {
-    static const std::array<uint32_t, 256> table = makeCrcTable();
-    uint32_t c = 0xFFFFFFFFu;
-    for (unsigned char byte : bytes) c = table[(c ^ byte) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
 void ZipWriter::add(std::string name, std::string_view bytes) {
     if (name.size() > 0xFFFF) throw std::length_error("zip entry name longer than 65535 bytes");
     if (bytes.size() > kMaxOffset) throw std::length_error("zip entry larger than 4 GB");
     if (entries_.size() == kMaxEntries) throw std::length_error("more than 65535 zip entries");
-    entries_.push_back({std::move(name), std::string(bytes), crc32(bytes)});
+    const auto crc = static_cast<uint32_t>(
+        ::crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    entries_.push_back({std::move(name), std::string(bytes), crc});
 }
 
 std::string ZipWriter::bytes() const {

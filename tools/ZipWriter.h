@@ -12,9 +12,6 @@
 
 namespace arvel::content {
 
-// CRC-32 as zip uses it (reflected polynomial 0xEDB88320).
-uint32_t crc32(std::string_view bytes);
-
 class ZipWriter {
 public:
     // Adds an entry; name uses '/' between folders. Throws std::length_error for a

@@ -1,21 +1,22 @@
 #include "app/Screenshot.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/PngWriter.h"
 #include "core/ErrorReport.h"
+#include "core/PngFile.h"
 #include "driver/Driver.h"
 
 namespace arvel {
 
 namespace {
 
-bool writePng(const char* path, int width, int height, const std::vector<unsigned char>& rgba) {
+// The frame buffer's rows run bottom-up with 4 bytes a pixel; PNG rows run top-down.
+std::vector<uint8_t> topDownRgb(const std::vector<unsigned char>& rgba, int width, int height) {
     std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    // The frame buffer's rows run bottom-up; images run top-down.
     for (int y = 0; y < height; ++y) {
         const unsigned char* source = &rgba[static_cast<size_t>(height - 1 - y) * width * 4];
         uint8_t* target = &rgb[static_cast<size_t>(y) * width * 3];
@@ -25,12 +26,7 @@ bool writePng(const char* path, int width, int height, const std::vector<unsigne
             target[x * 3 + 2] = source[x * 4 + 2];
         }
     }
-    const std::string png = encodePng(width, height, rgb.data());
-    if (png.empty()) return false;
-    FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
+    return rgb;
 }
 
 }  // namespace
@@ -44,7 +40,7 @@ bool writeScreenshot(const char* path, int width, int height) {
     }
     std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
     readPixels(0, 0, width, height, rgba.data());
-    if (!writePng(path, width, height, rgba)) {
+    if (!writePng(path, width, height, topDownRgb(rgba, width, height).data())) {
         WarningBox("Screenshot failed: could not write %s\n", path);
         return false;
     }

@@ -1,43 +1,13 @@
 #include "render/VertexCache.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
-#include "core/Zone.h"
+#include "core/ZoneScratch.h"
 
 namespace arvel {
 
 namespace {
-
-// Zone scratch for one ordering. The zone is held while the arrays live; on the way
-// out everything allocated here is given back even when an outer computation still
-// holds the zone, so ordering many batches under one hold does not pile up.
-class ZoneScratch {
-public:
-    ZoneScratch() {
-        zone().resetIfFree();
-        mark_ = zone().used;
-        zone().hold();
-    }
-    ~ZoneScratch() {
-        zone().release();
-        if (zone().used > mark_) zone().used = mark_;
-    }
-    ZoneScratch(const ZoneScratch&) = delete;
-    ZoneScratch& operator=(const ZoneScratch&) = delete;
-
-    template <typename T>
-    T* array(int64_t count) {
-        int64_t bytes = count * static_cast<int64_t>(sizeof(T));
-        // Larger than any zone: let the zone refuse it with its own message.
-        return static_cast<T*>(
-            zone().allocate(bytes > INT_MAX ? INT_MAX : static_cast<int>(bytes)));
-    }
-
-private:
-    int mark_ = 0;
-};
 
 // The greedy walk over one triangle list. Vertices are renumbered densely (0 ..
 // vertexCount - 1) so scratch does not depend on how large the indices are.

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "console/Settings.h"
-#include "core/Zone.h"
+#include "core/ZoneScratch.h"
 #include "world/Light.h"
 #include "world/Mesh.h"
 #include "world/ShadowGeometry.h"
@@ -15,22 +15,6 @@ namespace arvel {
 namespace {
 
 constexpr int kPositionsOnly = 1;
-
-// Scratch arrays from the zone, held while the build runs. Either pointer may be null
-// when the zone refused.
-struct ZoneScope {
-    ZoneScope() { zone().hold(); }
-    ~ZoneScope() { zone().release(); }
-    ZoneScope(const ZoneScope&) = delete;
-    ZoneScope& operator=(const ZoneScope&) = delete;
-};
-
-template <typename T>
-T* zoneArray(int count, T fill) {
-    T* array = zone().allocateArray<T>(std::max(count, 1));
-    if (array) std::fill(array, array + std::max(count, 1), fill);
-    return array;
-}
 
 uint32_t positionIndex(const MeshFace& face, int corner) {
     const MeshPosition* p = face.corners[static_cast<size_t>(corner)]->meshPosition();
@@ -129,9 +113,9 @@ CpuVolumeGeometry buildCpuVolumeGeometry(const CpuVolumeInput& input) {
     out.litFaces = split.lit;
     if (split.back.empty()) return out;
 
-    ZoneScope scope;
-    int* nearIndex = zoneArray(mesh.positionCount(), -1);
-    int* edgeUses = zoneArray(mesh.edgeCount(), 0);
+    ZoneScratch scratch;
+    int* nearIndex = scratch.array(mesh.positionCount(), -1);
+    int* edgeUses = scratch.array(mesh.edgeCount(), 0);
     if (!nearIndex || !edgeUses) {
         out.complete = false;
         return out;
@@ -168,9 +152,9 @@ void buildLitGroups(const std::vector<const MeshFace*>& faces,
 // The positions handed to the driver as position-only render vertices.
 bool writeVolumeArray(const std::vector<Vector4>& positions, VertexArray& array) {
     const int count = static_cast<int>(positions.size());
-    ZoneScope scope;
-    auto* records = zone().allocateArray<RenderPosition>(count);
-    auto* vertices = zone().allocateArray<RenderVertex>(count);
+    ZoneScratch scratch;
+    auto* records = scratch.array<RenderPosition>(count);
+    auto* vertices = scratch.array<RenderVertex>(count);
     if (!records || !vertices) return false;
     static const RenderTexCoord kNoTexCoord{0.0f, 0.0f};
     for (int i = 0; i < count; ++i) {

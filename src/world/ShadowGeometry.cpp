@@ -4,49 +4,13 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "core/Zone.h"
+#include "core/ZoneScratch.h"
 #include "core/math/BoundingVolume.h"
 #include "world/ViewVolume.h"
 
 namespace arvel {
 
 namespace {
-
-// Zone memory for one computation: held while it runs, given back afterwards.
-class ZoneHold {
-public:
-    ZoneHold() {
-        zone().resetIfFree();
-        zone().hold();
-        mark_ = zone().used;
-    }
-    ~ZoneHold() {
-        if (zone().used > mark_) zone().used = mark_;
-        zone().release();
-    }
-    ZoneHold(const ZoneHold&) = delete;
-    ZoneHold& operator=(const ZoneHold&) = delete;
-
-    // Null when the zone refuses (it reports that itself, once) or the size cannot be
-    // expressed; the array is filled with value.
-    template <typename T>
-    T* array(int count, T value) {
-        if (refused_ || count < 0 || count > Zone::kBlockSize / static_cast<int>(sizeof(T))) {
-            refused_ = true;
-            return nullptr;
-        }
-        T* items = zone().allocateArray<T>(std::max(count, 1));
-        if (items)
-            std::fill(items, items + count, value);
-        else
-            refused_ = true;
-        return items;
-    }
-
-private:
-    int32_t mark_ = 0;
-    bool refused_ = false;
-};
 
 float distanceToSegment(const Vector4& p, const Vector4& a, const Vector4& b) {
     const Vector4 side = b - a;
@@ -191,7 +155,7 @@ std::unique_ptr<Mesh> closedShadowVolume(const Mesh& mesh, const ClosedVolumeInp
     }
     const FaceList& faces = input.faces ? *input.faces : all;
 
-    ZoneHold scratch;
+    ZoneScratch scratch;
     // input
     const int faceCount = static_cast<int>(faces.size());
     // temp

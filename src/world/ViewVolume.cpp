@@ -3,36 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/Zone.h"
+#include "core/ZoneScratch.h"
 
 namespace arvel {
 
 namespace {
-
-// Scratch for one clip. Gives its memory back when done, also when an outer
-// computation holds the zone, so testing many polygons in a row does not pile up.
-class ZoneScratch {
-public:
-    ZoneScratch() {
-        zone().resetIfFree();
-        mark_ = zone().used;
-    }
-    ~ZoneScratch() {
-        if (zone().used > mark_) zone().used = mark_;
-        zone().resetIfFree();
-    }
-    ZoneScratch(const ZoneScratch&) = delete;
-    ZoneScratch& operator=(const ZoneScratch&) = delete;
-
-    Vector4* points(int count) {
-        if (count < 0 || count > kMaxPoints) return nullptr;
-        return zone().allocateArray<Vector4>(count);
-    }
-
-private:
-    static constexpr int kMaxPoints = Zone::kBlockSize / static_cast<int>(sizeof(Vector4));
-    int32_t mark_ = 0;
-};
 
 // Sutherland-Hodgman against one plane, keeping distance >= 0. out needs room for
 // 2 * count points (a convex polygon gains at most one).
@@ -68,7 +43,7 @@ ClipResult clipByPlanes(ZoneScratch& scratch, const std::vector<Plane>& planes,
     if (!polygon || count < 3) return ClipResult::kGone;
     const Vector4* current = polygon;
     for (const Plane& plane : planes) {
-        Vector4* next = count <= kMaxCorners ? scratch.points(2 * count) : nullptr;
+        Vector4* next = count <= kMaxCorners ? scratch.array<Vector4>(2 * count) : nullptr;
         if (!next) return ClipResult::kNoScratch;
         count = clipByPlane(plane, current, count, next);
         if (count < 3) return ClipResult::kGone;

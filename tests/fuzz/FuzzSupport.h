@@ -18,7 +18,7 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "platform/platform.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::fuzz {
 

@@ -8,7 +8,7 @@
 
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::test {
 

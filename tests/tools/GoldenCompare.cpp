@@ -48,9 +48,9 @@ int main(int argc, char** argv) {
     if (args.size() != 2 || args[0].rfind("--", 0) == 0 || args[1].rfind("--", 0) == 0)
         return usage();
 
-    arvel::reference::RgbImage picture, golden;
+    arvel::RgbImage picture, golden;
     for (int i = 0; i < 2; ++i)
-        if (!arvel::reference::readPng(args[i], i == 0 ? picture : golden)) {
+        if (!arvel::readPng(args[i], i == 0 ? picture : golden)) {
             std::fprintf(stderr, "golden-compare: %s is not a readable RGB PNG\n", args[i].c_str());
             return 2;
         }
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", comparison.summary().c_str());
     if (comparison.matches()) return 0;
     if (!difference.empty() && comparison.sameSize &&
-        !arvel::reference::writePng(difference, comparison.difference)) {
+        !arvel::writePng(difference, comparison.difference)) {
         std::fprintf(stderr, "golden-compare: cannot write %s\n", difference.c_str());
         return 2;
     }

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/PngFile.h"
 #include "reference/Comparison.h"
 #include "reference/GameView.h"
-#include "reference/PngFile.h"
 #include "reference/RayTracer.h"
 
 namespace {
@@ -28,6 +28,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     using namespace arvel::reference;
+    using arvel::readPng, arvel::RgbImage, arvel::writePng;
     bool shadows = true;
     std::string compare, difference;
     std::vector<std::string> paths;

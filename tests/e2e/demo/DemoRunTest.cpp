@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "support/PngReader.h"
+#include "shared/TempDir.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {
@@ -56,7 +56,7 @@ TEST_F(DemoRun, PlaysThreeHundredFramesAndQuitsWithNothingReported) {
     EXPECT_EQ(file("dump.dmp"), "") << "the run wrote to its log";
 
     // The last frame was drawn: the level is lit, not a black window.
-    Image last;
+    RgbImage last;
     ASSERT_TRUE(readPng((dir_.path() / "last.png").string(), last)) << "no picture of frame 300";
     EXPECT_EQ(last.width, 640);
     EXPECT_EQ(last.height, 480);

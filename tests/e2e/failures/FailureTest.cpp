@@ -10,9 +10,9 @@
 #include <sstream>
 #include <string>
 
-#include "support/PngReader.h"
+#include "shared/TempDir.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {
@@ -79,7 +79,7 @@ TEST_F(Failure, AMapWithAForeignMagicIsReportedAsCorruptAndLeavesAnEmptyWorld) {
                       {"Fatal error while loading a level\n",
                        "Couln't load the map test.otm, the file seems corrupt"});
     // The box does not end the game: it runs on with nothing to draw but the overlay.
-    Image shot;
+    RgbImage shot;
     ASSERT_TRUE(readPng((dir_.path() / "shot.png").string(), shot));
     EXPECT_GT(darkShare(shot), 0.9);
 }

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "support/PngReader.h"
+#include "shared/TempDir.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {
@@ -61,8 +61,8 @@ TEST_F(CommandLine, RunsOnADataFolderWritingOnlyIntoTheWorkingDirectory) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.err.find("Fatal error"), std::string::npos) << result.err;
 
-    test::Image shot;
-    ASSERT_TRUE(test::readPng((user_.path() / "my shot.png").string(), shot)) << result.err;
+    RgbImage shot;
+    ASSERT_TRUE(readPng((user_.path() / "my shot.png").string(), shot)) << result.err;
     EXPECT_EQ(shot.width, 320);
     EXPECT_EQ(shot.height, 200);
     // The level, its textures and Data.zip's came from the data folder: a lit picture.

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <thread>
 
-#include "support/PngReader.h"
+#include "shared/TempDir.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {
@@ -130,8 +130,8 @@ TEST_F(GameRun, WindowSizesFromTheSettings) {
                           "gfx_driver \"CountingDriver.drv\"\n");
         const ProcessResult result = game->wait(60);
         EXPECT_EQ(result.exitCode, 0) << c.settings << result.err;
-        test::Image shot;
-        EXPECT_TRUE(test::readPng((dir_.path() / "shot.png").string(), shot)) << c.settings;
+        RgbImage shot;
+        EXPECT_TRUE(readPng((dir_.path() / "shot.png").string(), shot)) << c.settings;
         EXPECT_EQ(shot.width, c.width) << c.settings;
         EXPECT_EQ(shot.height, c.height) << c.settings;
         EXPECT_EQ(driverCounts()["dSetResolution"], 0) << c.settings;

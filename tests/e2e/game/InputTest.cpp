@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <thread>
 
-#include "support/PngReader.h"
+#include "shared/TempDir.h"
+#include "support/Pictures.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {
@@ -127,10 +127,10 @@ TEST_F(GameKeys, WTogglesWireframeOncePerPressEvenWhenHeld) {
     hold("w");
     hold("F12");
     quit();
-    test::Image filled, wire, filledAgain;
-    ASSERT_TRUE(test::readPng((dir_.path() / "screenshot0000.png").string(), filled));
-    ASSERT_TRUE(test::readPng((dir_.path() / "screenshot0001.png").string(), wire));
-    ASSERT_TRUE(test::readPng((dir_.path() / "screenshot0002.png").string(), filledAgain));
+    RgbImage filled, wire, filledAgain;
+    ASSERT_TRUE(readPng((dir_.path() / "screenshot0000.png").string(), filled));
+    ASSERT_TRUE(readPng((dir_.path() / "screenshot0001.png").string(), wire));
+    ASSERT_TRUE(readPng((dir_.path() / "screenshot0002.png").string(), filledAgain));
     // Wireframe leaves most of the window at the clear colour.
     EXPECT_GT(test::darkShare(wire), test::darkShare(filled) + 0.3)
         << test::darkShare(wire) << " vs " << test::darkShare(filled);

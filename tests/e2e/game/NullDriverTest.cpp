@@ -6,8 +6,8 @@
 #include <map>
 #include <sstream>
 
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

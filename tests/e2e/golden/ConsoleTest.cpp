@@ -14,9 +14,9 @@
 
 #include "GameCapture.h"
 #include "GoldenImage.h"
+#include "core/PngFile.h"
 #include "reference/Comparison.h"
 #include "reference/GameView.h"
-#include "reference/PngFile.h"
 #include "support/Process.h"
 #include "support/SolidTarga.h"
 
@@ -31,7 +31,7 @@ constexpr const char* kSettings =
     "scr_fullscreen false\nscr_width 320\nscr_height 240\ndbg_frame_ms 100\n";
 
 // Pixels whose channels differ by more than the golden tolerance.
-int differingPixels(const reference::RgbImage& a, const reference::RgbImage& b) {
+int differingPixels(const RgbImage& a, const RgbImage& b) {
     if (a.width != b.width || a.height != b.height) return a.width * a.height + 1;
     int count = 0;
     for (size_t i = 0; i + 2 < a.rgb.size(); i += 3) {
@@ -105,12 +105,12 @@ protected:
         settle();
     }
     // The screenshot command's picture of the next frame (without the console).
-    reference::RgbImage shot(const std::string& name) {
+    RgbImage shot(const std::string& name) {
         const fs::path file = dir() / name;
         fs::remove(file);
         enter("screenshot " + name);
-        reference::RgbImage picture;
-        for (int i = 0; i < 50 && !reference::readPng(file, picture); ++i) settle(100);
+        RgbImage picture;
+        for (int i = 0; i < 50 && !readPng(file, picture); ++i) settle(100);
         EXPECT_GT(picture.width, 0) << name << " was not written";
         return picture;
     }
@@ -130,9 +130,9 @@ TEST_F(GameConsole, TypedStatementsChangeTheFrameEscapeClosesOnlyTheConsoleQuitE
     ASSERT_NO_FATAL_FAILURE(useStillLevel());
     ASSERT_NO_FATAL_FAILURE(start());
     key("grave");
-    const reference::RgbImage filled = shot("filled.png");
+    const RgbImage filled = shot("filled.png");
     enter("gfx_wireframe true");
-    const reference::RgbImage wire = shot("wire.png");
+    const RgbImage wire = shot("wire.png");
     EXPECT_GT(differingPixels(filled, wire), filled.width * filled.height / 4)
         << "wireframe did not change the picture";
 
@@ -158,20 +158,20 @@ TEST_F(GameConsole, MapSwitchesLevelsAndAMissingMapChangesNothing) {
     // Where a run that starts on other.otm looks.
     ASSERT_NO_FATAL_FAILURE(start("map other.otm\n"));
     key("grave");
-    const reference::RgbImage expected = shot("expected.png");
+    const RgbImage expected = shot("expected.png");
     quit();
 
     ASSERT_NO_FATAL_FAILURE(start("map first.otm\n"));
     key("grave");
-    const reference::RgbImage first = shot("first.png");
+    const RgbImage first = shot("first.png");
     enter("map missing.otm");
     // Not a map at all: the level's own message, and the level stays.
     write("damaged.otm", "OTMid but nothing more");
     enter("map damaged.otm");
-    const reference::RgbImage unchanged = shot("unchanged.png");
+    const RgbImage unchanged = shot("unchanged.png");
     EXPECT_EQ(differingPixels(first, unchanged), 0) << "a failed map changed the picture";
     enter("map other.otm");
-    const reference::RgbImage switched = shot("switched.png");
+    const RgbImage switched = shot("switched.png");
     const ProcessResult result = quit();
 
     const test::GoldenComparison comparison = test::compareWithGolden(switched, expected);
@@ -187,12 +187,12 @@ TEST_F(GameConsole, FilesChangedOnDiskAreSeenWithinASecondABrokenShaderKeepsTheP
     ASSERT_NO_FATAL_FAILURE(useStillLevel());
     ASSERT_NO_FATAL_FAILURE(start());
     key("grave");
-    const reference::RgbImage before = shot("before.png");
+    const RgbImage before = shot("before.png");
 
     // The walls' texture becomes plain red.
     write("white.tga", test::solidTarga(8, 8, 255, 0, 0));
     settle(1200);
-    const reference::RgbImage red = shot("red.png");
+    const RgbImage red = shot("red.png");
     EXPECT_GT(differingPixels(before, red), before.width * before.height / 4)
         << "the new texture was not drawn";
 
@@ -201,7 +201,7 @@ TEST_F(GameConsole, FilesChangedOnDiskAreSeenWithinASecondABrokenShaderKeepsTheP
     ASSERT_TRUE(fs::exists(dir() / shader));
     write(shader, "this is not a shader\n");
     settle(1500);
-    const reference::RgbImage kept = shot("kept.png");
+    const RgbImage kept = shot("kept.png");
     EXPECT_EQ(differingPixels(red, kept), 0) << "a broken shader changed the picture";
 
     // The technique without its light stage: only the ambient quarter is left.
@@ -210,7 +210,7 @@ TEST_F(GameConsole, FilesChangedOnDiskAreSeenWithinASecondABrokenShaderKeepsTheP
     ASSERT_NE(light, std::string::npos);
     write("static_default.rt", script.substr(0, light + 1));
     settle(1200);
-    const reference::RgbImage ambient = shot("ambient.png");
+    const RgbImage ambient = shot("ambient.png");
     EXPECT_GT(differingPixels(kept, ambient), kept.width * kept.height / 10)
         << "the changed technique was not used";
     quit();
@@ -226,7 +226,7 @@ TEST_F(GameConsole, AResizedWindowIsDrawnAtItsNewSizeAltEnterGoesFullScreenAndBa
     ASSERT_TRUE(xdotool("search --name '^Arvel$' windowsize 512 288"));
     settle(600);
     key("grave");
-    const reference::RgbImage resized = shot("resized.png");
+    const RgbImage resized = shot("resized.png");
     ASSERT_EQ(resized.width, 512);
     ASSERT_EQ(resized.height, 288);
     // The scene as the ray tracer draws it at the new size: unstretched, nothing cut off.
@@ -244,7 +244,7 @@ TEST_F(GameConsole, AResizedWindowIsDrawnAtItsNewSizeAltEnterGoesFullScreenAndBa
     // then the window again at the size it had.
     key("alt+Return");
     settle(1000);
-    const reference::RgbImage full = shot("full.png");
+    const RgbImage full = shot("full.png");
     EXPECT_EQ(full.width, 320);
     EXPECT_EQ(full.height, 240);
     key("alt+Return");
@@ -262,13 +262,13 @@ TEST_F(GameConsole, ALevelConfigPlacesItsMeshes) {
           "camera 25 55 15 15 0 0\n");
     ASSERT_NO_FATAL_FAILURE(start());
     key("grave");
-    const reference::RgbImage moved = shot("moved.png");
+    const RgbImage moved = shot("moved.png");
     quit();
 
     write("test.cfg", "camera 25 55 15 15 0 0\n");
     ASSERT_NO_FATAL_FAILURE(start());
     key("grave");
-    const reference::RgbImage empty = shot("empty.png");
+    const RgbImage empty = shot("empty.png");
     quit();
 
     EXPECT_GT(differingPixels(moved, empty), moved.width * moved.height / 150)

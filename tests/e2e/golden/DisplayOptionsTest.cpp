@@ -45,7 +45,7 @@ std::string readText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-int blendedEdgePixels(const reference::RgbImage& picture) {
+int blendedEdgePixels(const RgbImage& picture) {
     // On the sum of the three channels: a step of 64 levels a channel, 12 clear of each side.
     constexpr int kStep = 3 * 64, kMargin = 3 * 12, kOverlayRows = 20;
     const int w = picture.width, h = picture.height;

@@ -40,7 +40,7 @@ Capture GameScene::capture(const std::string& camera, const std::vector<std::str
     Capture capture;
     Process game({ARVEL_BIN_DIR "/game"}, dir_.path().string(), {{"ARVEL_NO_DIALOGS", "1"}});
     capture.result = game.wait(120);
-    if (!reference::readPng(shot, capture.picture)) capture.picture = {};
+    if (!readPng(shot, capture.picture)) capture.picture = {};
     return capture;
 }
 

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "GoldenImage.h"
-#include "reference/PngFile.h"
+#include "core/PngFile.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 
 struct Capture {
     ProcessResult result;
-    reference::RgbImage picture;  // empty when no screenshot was written
+    RgbImage picture;  // empty when no screenshot was written
 };
 
 class GameScene {

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "GoldenImage.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {
@@ -36,13 +36,13 @@ TEST(GoldenCompareTool, AnotherPlaceFailsWithTheDifferenceWritten) {
         goldenCompare({"--difference", "diff.png", golden("entrance"), golden("hall")}, dir);
     EXPECT_EQ(result.exitCode, 1) << result.out << result.err;
     // The same verdict and summary as the picture tests' comparison.
-    reference::RgbImage entrance, hall, difference;
-    ASSERT_TRUE(reference::readPng(goldenPath("entrance"), entrance));
-    ASSERT_TRUE(reference::readPng(goldenPath("hall"), hall));
+    RgbImage entrance, hall, difference;
+    ASSERT_TRUE(readPng(goldenPath("entrance"), entrance));
+    ASSERT_TRUE(readPng(goldenPath("hall"), hall));
     const GoldenComparison comparison = compareWithGolden(entrance, hall);
     EXPECT_FALSE(comparison.matches());
     EXPECT_EQ(result.out, comparison.summary() + "\n");
-    ASSERT_TRUE(reference::readPng(dir.path() / "diff.png", difference));
+    ASSERT_TRUE(readPng(dir.path() / "diff.png", difference));
     EXPECT_EQ(difference.rgb, comparison.difference.rgb);
 }
 

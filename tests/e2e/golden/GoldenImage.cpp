@@ -25,8 +25,7 @@ std::string GoldenComparison::summary() const {
            " may be)";
 }
 
-GoldenComparison compareWithGolden(const reference::RgbImage& picture,
-                                   const reference::RgbImage& golden) {
+GoldenComparison compareWithGolden(const RgbImage& picture, const RgbImage& golden) {
     GoldenComparison result;
     result.sameSize = picture.width == golden.width && picture.height == golden.height &&
                       picture.width > 0 && picture.height > 0;

@@ -10,7 +10,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "reference/PngFile.h"
+#include "core/PngFile.h"
 
 namespace arvel::test {
 
@@ -48,14 +48,13 @@ struct GoldenComparison {
     int differing = 0;
     int core = 0;
     // The game's picture dimmed, differing pixels yellow, core pixels red.
-    reference::RgbImage difference;
+    RgbImage difference;
 
     bool matches() const { return sameSize && core <= kGoldenCoreLimit; }
     std::string summary() const;
 };
 
-GoldenComparison compareWithGolden(const reference::RgbImage& picture,
-                                   const reference::RgbImage& golden);
+GoldenComparison compareWithGolden(const RgbImage& picture, const RgbImage& golden);
 
 // tests/golden/<name>.png in the source tree.
 std::filesystem::path goldenPath(const std::string& name);

@@ -33,9 +33,8 @@ std::string readBytes(const std::filesystem::path& path) {
 std::string keepPictures(const std::string& name, const Capture& capture,
                          const GoldenComparison& comparison) {
     const std::filesystem::path folder = failureFolder();
-    reference::writePng(folder / (name + "-game.png"), capture.picture);
-    if (comparison.sameSize)
-        reference::writePng(folder / (name + "-difference.png"), comparison.difference);
+    writePng(folder / (name + "-game.png"), capture.picture);
+    if (comparison.sameSize) writePng(folder / (name + "-difference.png"), comparison.difference);
     return "pictures in " + folder.string();
 }
 
@@ -55,11 +54,11 @@ TEST_P(DemoGolden, MatchesItsGoldenPicture) {
     ASSERT_EQ(capture.picture.width, kCaptureWidth) << "no screenshot\n" << capture.result.err;
 
     if (updatingGoldens()) {
-        ASSERT_TRUE(reference::writePng(goldenPath(view.name), capture.picture));
+        ASSERT_TRUE(writePng(goldenPath(view.name), capture.picture));
         GTEST_SKIP() << "wrote " << goldenPath(view.name);
     }
-    reference::RgbImage golden;
-    ASSERT_TRUE(reference::readPng(goldenPath(view.name), golden))
+    RgbImage golden;
+    ASSERT_TRUE(readPng(goldenPath(view.name), golden))
         << goldenPath(view.name) << " is missing: run scripts/update-golden";
     const GoldenComparison comparison = compareWithGolden(capture.picture, golden);
     EXPECT_TRUE(comparison.matches())
@@ -85,8 +84,8 @@ protected:
     // The hall's picture, changed by what the test did, compared with the hall's golden.
     void expectMismatch(const std::vector<std::string>& settings = {}) {
         const Capture capture = scene_.capture(kViews[0].camera, settings);
-        reference::RgbImage golden;
-        ASSERT_TRUE(reference::readPng(goldenPath(kViews[0].name), golden));
+        RgbImage golden;
+        ASSERT_TRUE(readPng(goldenPath(kViews[0].name), golden));
         const GoldenComparison comparison = compareWithGolden(capture.picture, golden);
         ASSERT_EQ(capture.picture.width, kCaptureWidth) << capture.result.err;
         EXPECT_GT(comparison.core, 2 * kGoldenCoreLimit) << comparison.summary();

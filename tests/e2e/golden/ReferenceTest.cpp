@@ -128,10 +128,9 @@ protected:
     std::string keep(const std::string& name, const Outcome& outcome) {
         const std::filesystem::path folder = failureFolder();
         const int w = outcome.reference.width, h = outcome.reference.height;
-        reference::writePng(folder / (name + "-game.png"), outcome.capture.picture);
-        reference::writePng(folder / (name + "-reference.png"), {w, h, outcome.reference.rgb});
-        reference::writePng(folder / (name + "-difference.png"),
-                            {w, h, outcome.comparison.difference});
+        writePng(folder / (name + "-game.png"), outcome.capture.picture);
+        writePng(folder / (name + "-reference.png"), {w, h, outcome.reference.rgb});
+        writePng(folder / (name + "-difference.png"), {w, h, outcome.comparison.difference});
         return "pictures in " + folder.string() + " (red: disagreeing, blue: not compared)";
     }
 
@@ -194,9 +193,9 @@ TEST_F(ReferenceAgreement, TheToolComparesAScreenshotAndWritesBothPictures) {
     const ProcessResult result = tool.wait(120);
     EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("lit/shadowed agree on"), std::string::npos) << result.out;
-    reference::RgbImage picture, difference;
-    ASSERT_TRUE(reference::readPng(dir / "reference.png", picture));
-    ASSERT_TRUE(reference::readPng(dir / "difference.png", difference));
+    RgbImage picture, difference;
+    ASSERT_TRUE(readPng(dir / "reference.png", picture));
+    ASSERT_TRUE(readPng(dir / "difference.png", difference));
     EXPECT_EQ(picture.rgb, outcome.reference.rgb);
     EXPECT_EQ(difference.width, wide.width);
 }

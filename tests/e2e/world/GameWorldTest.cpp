@@ -12,8 +12,8 @@
 #include "MshWriter.h"
 #include "OtmWriter.h"
 #include "TgaWriter.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {

@@ -19,9 +19,9 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
 #include "support/SolidTarga.h"
-#include "support/TempDir.h"
 #include "world/World.h"
 #include "world/WorldReload.h"
 

@@ -22,10 +22,10 @@
 #include "render/ResourceRegistry.h"
 #include "render/Texture.h"
 #include "render/VertexProgram.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
 #include "support/SolidTarga.h"
 #include "support/TechniqueLoading.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {

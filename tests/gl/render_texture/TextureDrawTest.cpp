@@ -13,8 +13,8 @@
 #include "gl/varnet_state/StateTest.h"
 #include "render/Font.h"
 #include "render/Texture.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 namespace {

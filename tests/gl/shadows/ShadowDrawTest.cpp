@@ -3,15 +3,16 @@
 // last stencil value), and a dynamic-mesh box casts one extruded by the vertex program.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "PngFile.h"
 #include "console/Settings.h"
 #include "core/Exception.h"
+#include "core/PngFile.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
 #include "fs/CommonFile.h"
@@ -295,7 +296,12 @@ protected:
         std::vector<uint8_t> rgb(static_cast<size_t>(kSize) * kSize * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        EXPECT_TRUE(writePng(path, kSize, kSize, rgb)) << path;
+        // GL's rows run bottom-up, a PNG's top-down.
+        std::vector<uint8_t> topDown(rgb.size());
+        const size_t stride = static_cast<size_t>(kSize) * 3;
+        for (size_t row = 0; row < static_cast<size_t>(kSize); ++row)
+            std::copy_n(&rgb[row * stride], stride, &topDown[(kSize - 1 - row) * stride]);
+        EXPECT_TRUE(writePng(path, kSize, kSize, topDown.data())) << path;
     }
 
     ResourceRegistry programs;

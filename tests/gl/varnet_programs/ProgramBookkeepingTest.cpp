@@ -7,7 +7,7 @@
 
 #include "ProgramFixture.h"
 #include "render/VertexProgram.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::test {
 namespace {

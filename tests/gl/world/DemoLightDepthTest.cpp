@@ -17,16 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "app/PngWriter.h"
 #include "core/Exception.h"
+#include "core/PngFile.h"
 #include "core/Zone.h"
 #include "driver/Driver.h"
 #include "fs/ArchiveFile.h"
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "render/RenderQueue.h"
+#include "shared/TempDir.h"
 #include "support/GLFixture.h"
-#include "support/TempDir.h"
 #include "world/Camera.h"
 #include "world/Map.h"
 #include "world/MeshInstance.h"

@@ -6,7 +6,7 @@
 #include "app/CommandLine.h"
 #include "console/Console.h"
 #include "console/Settings.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel {
 namespace {

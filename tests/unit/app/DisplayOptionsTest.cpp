@@ -11,8 +11,8 @@
 #include "../core/ReportCapture.h"
 #include "console/Settings.h"
 #include "driver/Driver.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

@@ -61,17 +61,4 @@ std::vector<uint32_t> directVertexCacheOrder(const std::vector<uint32_t>& indice
     return out;
 }
 
-std::vector<uint32_t> gridTriangles(int columns, int rows) {
-    std::vector<uint32_t> indices;
-    indices.reserve(6 * static_cast<size_t>(columns) * rows);
-    uint32_t stride = columns + 1;
-    for (int y = 0; y < rows; ++y) {
-        for (int x = 0; x < columns; ++x) {
-            uint32_t a = y * stride + x, b = a + 1, c = a + stride, d = c + 1;
-            indices.insert(indices.end(), {a, b, d, a, d, c});
-        }
-    }
-    return indices;
-}
-
 }  // namespace arvel::test

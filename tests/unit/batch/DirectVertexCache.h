@@ -9,7 +9,4 @@ namespace arvel::test {
 
 std::vector<uint32_t> directVertexCacheOrder(const std::vector<uint32_t>& indices);
 
-// A grid of columns x rows quads, two triangles each, in row order.
-std::vector<uint32_t> gridTriangles(int columns, int rows);
-
 }  // namespace arvel::test

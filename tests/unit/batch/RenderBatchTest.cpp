@@ -11,6 +11,7 @@
 #include "core/Zone.h"
 #include "render/Material.h"
 #include "render/RenderBatch.h"
+#include "shared/TriangleGrid.h"
 #include "support/RecordingDriver.h"
 
 namespace arvel {

@@ -10,6 +10,7 @@
 #include "DirectVertexCache.h"
 #include "core/Zone.h"
 #include "render/VertexCache.h"
+#include "shared/TriangleGrid.h"
 
 namespace arvel {
 namespace {

@@ -10,8 +10,8 @@
 #include "core/ErrorReport.h"
 #include "core/Exception.h"
 #include "fs/FileSystem.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

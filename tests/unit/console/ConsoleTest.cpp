@@ -8,8 +8,8 @@
 #include "console/Settings.h"
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

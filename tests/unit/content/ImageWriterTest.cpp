@@ -12,8 +12,8 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "render/Texture.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
-#include "support/TempDir.h"
 
 namespace arvel::content {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "fs/ArchiveFile.h"
 #include "fs/FileSystem.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::content {
 namespace {
@@ -18,12 +18,6 @@ uint32_t at16(const std::string& bytes, size_t offset) {
 
 uint32_t at32(const std::string& bytes, size_t offset) {
     return at16(bytes, offset) | at16(bytes, offset + 2) << 16;
-}
-
-TEST(ZipCrc, MatchesTheStandardCheckValues) {
-    EXPECT_EQ(crc32(""), 0u);
-    EXPECT_EQ(crc32("a"), 0xE8B7BE43u);
-    EXPECT_EQ(crc32("123456789"), 0xCBF43926u);
 }
 
 TEST(ZipWriterLayout, OneEntryGivesLocalHeaderDataDirectoryAndEndRecord) {
@@ -37,7 +31,7 @@ TEST(ZipWriterLayout, OneEntryGivesLocalHeaderDataDirectoryAndEndRecord) {
     EXPECT_EQ(at16(bytes, 6), 0u);   // flags
     EXPECT_EQ(at16(bytes, 8), 0u);   // stored
     EXPECT_EQ(at16(bytes, 12), 0x21u);
-    EXPECT_EQ(at32(bytes, 14), crc32("xyz"));
+    EXPECT_EQ(at32(bytes, 14), 0xEB8EBA67u /* CRC-32 of "xyz" */);
     EXPECT_EQ(at32(bytes, 18), 3u);
     EXPECT_EQ(at32(bytes, 22), 3u);
     EXPECT_EQ(at16(bytes, 26), 5u);
@@ -47,7 +41,7 @@ TEST(ZipWriterLayout, OneEntryGivesLocalHeaderDataDirectoryAndEndRecord) {
     const size_t directory = 38;
     EXPECT_EQ(at32(bytes, directory), 0x02014B50u);
     EXPECT_EQ(at16(bytes, directory + 6), 10u);
-    EXPECT_EQ(at32(bytes, directory + 16), crc32("xyz"));
+    EXPECT_EQ(at32(bytes, directory + 16), 0xEB8EBA67u /* CRC-32 of "xyz" */);
     EXPECT_EQ(at16(bytes, directory + 28), 5u);
     EXPECT_EQ(at32(bytes, directory + 42), 0u);  // local header offset
     EXPECT_EQ(bytes.substr(directory + 46, 5), "a.txt");

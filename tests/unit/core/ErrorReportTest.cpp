@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ReportCapture.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel {
 namespace {

@@ -11,8 +11,8 @@
 #include "fs/CommonFile.h"
 #include "fs/FileLoader.h"
 #include "platform/platform.h"
+#include "shared/TempDir.h"
 #include "support/ExceptionText.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "shared/TempDir.h"
 #include "support/ExceptionText.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

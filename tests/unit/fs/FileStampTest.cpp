@@ -13,7 +13,7 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "fs/FileWatch.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel {
 namespace {

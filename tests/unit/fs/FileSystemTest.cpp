@@ -9,7 +9,7 @@
 
 #include "core/Exception.h"
 #include "fs/CommonFile.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel {
 namespace {

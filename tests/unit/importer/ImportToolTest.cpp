@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "MshReader.h"
+#include "shared/TempDir.h"
 #include "support/Process.h"
-#include "support/TempDir.h"
 
 namespace arvel {
 namespace {

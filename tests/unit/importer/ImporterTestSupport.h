@@ -21,9 +21,9 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
-#include "support/TempDir.h"
 #include "world/MeshInstance.h"
 
 #ifdef ARVEL_HAVE_IMPORTER

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "MshReader.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel {
 namespace {

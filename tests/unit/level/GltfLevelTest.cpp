@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "level/GltfLevel.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::level {
 namespace {

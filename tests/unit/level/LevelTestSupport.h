@@ -16,9 +16,9 @@
 #include "level/LevelCompiler.h"
 #include "level/LevelSource.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
-#include "support/TempDir.h"
 #include "world/Map.h"
 
 namespace arvel::test {

@@ -15,9 +15,9 @@
 #include "fs/FileSystem.h"
 #include "platform/platform.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
-#include "support/TempDir.h"
 #include "world/Map.h"
 
 namespace arvel::test {

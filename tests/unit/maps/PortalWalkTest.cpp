@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "MapTestSupport.h"
+#include "shared/ViewVolumes.h"
 #include "world/DynamicMesh.h"
 #include "world/Light.h"
 #include "world/MeshInstance.h"
@@ -15,18 +16,6 @@
 
 namespace arvel::test {
 namespace {
-
-// A 90-degree view from eye looking down +x: four side planes through the eye.
-ViewVolume lookAlongX(const Vector4& eye) {
-    ViewVolume volume;
-    volume.viewpoint = eye;
-    const float s = std::sqrt(0.5f);
-    for (Vector4 n :
-         {Vector4{s, 0, s, 0}, Vector4{s, 0, -s, 0}, Vector4{s, s, 0, 0}, Vector4{s, -s, 0, 0}})
-        volume.sidePlanes.push_back({n, -dot3(n, eye)});
-    volume.finish();
-    return volume;
-}
 
 // A volume without planes: everything is in view.
 ViewVolume everywhere(const Vector4& eye) {

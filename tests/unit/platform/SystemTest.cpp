@@ -1,7 +1,7 @@
 // Ticks, message boxes, the executable's folder and where libraries are looked for.
 #include "platform/platform.h"
 #include "platform/sdl/Backend.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 #include <SDL2/SDL_scancode.h>
 #include <dlfcn.h>

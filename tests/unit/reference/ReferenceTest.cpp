@@ -12,7 +12,7 @@
 #include "reference/GameView.h"
 #include "reference/RayTracer.h"
 #include "reference/Scene.h"
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 namespace arvel::reference {
 namespace {

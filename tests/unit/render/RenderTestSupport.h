@@ -12,8 +12,8 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "platform/platform.h"
+#include "shared/TempDir.h"
 #include "support/RecordingDriver.h"
-#include "support/TempDir.h"
 
 namespace arvel::test {
 

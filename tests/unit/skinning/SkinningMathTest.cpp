@@ -2,10 +2,13 @@
 
 #include <vector>
 
+#include "shared/SkinArrays.h"
 #include "world/Skinning.h"
 
 namespace arvel {
 namespace {
+
+using test::SkinArrays;
 
 constexpr float kHalfPi = 1.57079632679f;
 
@@ -92,53 +95,42 @@ TEST(Interpolation, SphericalTakesTheShortWayAtConstantSpeed) {
 
 // --- skinning over plain arrays ---
 
-struct TwoPositions {
-    std::vector<RenderPosition> bind{{1, 2, 3, 0}, {0, 1, 0, 0}};
-    std::vector<int32_t> influenceStart{0, 0, 2};  // position 0 has none
-    std::vector<SkinInfluence> influences{{0, 0.25f}, {1, 0.75f}};
-    std::vector<Matrix4> skin{Matrix4::translation(4, 0, 0), Matrix4::scaling(2, 2, 2)};
-    std::vector<int32_t> vertexStart{0, 1, 3};
-    std::vector<SkinVertexSource> sources{
+// Two positions, the first without influences, and three vertices.
+SkinArrays twoPositions() {
+    SkinArrays data;
+    data.bind = {{1, 2, 3, 0}, {0, 1, 0, 0}};
+    data.influenceStart = {0, 0, 2};  // position 0 has none
+    data.influences = {{0, 0.25f}, {1, 0.75f}};
+    data.skin = {Matrix4::translation(4, 0, 0), Matrix4::scaling(2, 2, 2)};
+    data.vertexStart = {0, 1, 3};
+    data.sources = {
         {2, {1, 0, 0}, {0, 1, 0}}, {0, {0, 0, 1}, {1, 0, 0}}, {1, {0, 3, 0}, {0, 0, 0}}};
-    std::vector<RenderPosition> out = std::vector<RenderPosition>(2, {9, 9, 9, 9});
-    std::vector<RenderVertex> vertices = std::vector<RenderVertex>(3);
-
-    SkinJob job() {
-        SkinJob j;
-        j.positionCount = 2;
-        j.bindPositions = bind.data();
-        j.influenceStart = influenceStart.data();
-        j.influences = influences.data();
-        j.skinMatrices = skin.data();
-        j.vertexStart = vertexStart.data();
-        j.vertexSources = sources.data();
-        j.positions = out.data();
-        j.vertices = vertices.data();
-        return j;
-    }
-};
+    data.positions = std::vector<RenderPosition>(2, {9, 9, 9, 9});
+    data.vertices = std::vector<RenderVertex>(3);
+    return data;
+}
 
 TEST(SkinMesh, PositionWithoutInfluencesGoesToTheOrigin) {
-    TwoPositions data;
+    SkinArrays data = twoPositions();
     SkinJob job = data.job();
     skinMesh(job);
-    EXPECT_EQ(data.out[0].x, 0.0f);
-    EXPECT_EQ(data.out[0].y, 0.0f);
-    EXPECT_EQ(data.out[0].z, 0.0f);
+    EXPECT_EQ(data.positions[0].x, 0.0f);
+    EXPECT_EQ(data.positions[0].y, 0.0f);
+    EXPECT_EQ(data.positions[0].z, 0.0f);
     // Its vertex (2) loses its frame: a zero direction stays zero.
     EXPECT_EQ(data.vertices[2].normal[0], 0.0f);
     EXPECT_EQ(data.vertices[2].tangent[1], 0.0f);
 }
 
 TEST(SkinMesh, WeightsBlendTheTransformedPositionsAndDirections) {
-    TwoPositions data;
+    SkinArrays data = twoPositions();
     SkinJob job = data.job();
     skinMesh(job);
     // 0.25 (0 + 4, 1, 0) + 0.75 (0, 2, 0)
-    EXPECT_FLOAT_EQ(data.out[1].x, 1.0f);
-    EXPECT_FLOAT_EQ(data.out[1].y, 1.75f);
-    EXPECT_FLOAT_EQ(data.out[1].z, 0.0f);
-    EXPECT_EQ(data.out[1].w, 0.0f);
+    EXPECT_FLOAT_EQ(data.positions[1].x, 1.0f);
+    EXPECT_FLOAT_EQ(data.positions[1].y, 1.75f);
+    EXPECT_FLOAT_EQ(data.positions[1].z, 0.0f);
+    EXPECT_EQ(data.positions[1].w, 0.0f);
     // Directions: 0.25 d + 0.75 (2 d) = 1.75 d, normalised.
     EXPECT_FLOAT_EQ(data.vertices[0].normal[2], 1.0f);
     EXPECT_FLOAT_EQ(data.vertices[0].tangent[0], 1.0f);

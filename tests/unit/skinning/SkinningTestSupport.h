@@ -18,10 +18,10 @@
 #include "render/RenderQueue.h"
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
+#include "shared/TempDir.h"
 #include "support/ExceptionText.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
-#include "support/TempDir.h"
 #include "world/DynamicMesh.h"
 
 namespace arvel::test {

@@ -6,8 +6,8 @@
 #include "MeshTestSupport.h"
 #include "render/Material.h"
 #include "render/RenderBatch.h"
+#include "shared/TempDir.h"
 #include "support/RecordingDriver.h"
-#include "support/TempDir.h"
 #include "world/StaticMesh.h"
 
 namespace arvel {

@@ -1,4 +1,4 @@
-#include "support/TempDir.h"
+#include "shared/TempDir.h"
 
 #include <cstdlib>
 #include <fstream>
