@@ -46,93 +46,25 @@ namespace arvel {
 
 namespace {
 
-Game gameState;
-
 void onTerminate() {
     SetErrorLocation(58, "Main");
     FatalError("An unhandled exception was thrown. Aborting\n");
     std::abort();
 }
 
-void shutdown() {
-    Game& game = arvel::game();
-    destroyConsoleView();
-    SetReportListener(nullptr);
-    if (game.camera && settings().dbgPrintCamera.flag) {
-        Vector4 p = game.camera->position();
-        EulerAngles a = game.camera->orientation();
-        std::printf("camera %g %g %g %g %g %g\n", p.x, p.y, p.z, a.pitch, a.yaw, a.roll);
-        std::fflush(stdout);
-    }
-    delete game.world;
-    game.world = nullptr;
-    game.map = nullptr;
-    delete game.console;
-    game.console = nullptr;
-    delete game.camera;
-    game.camera = nullptr;
-    fileSystem().clear();
-    destroyRenderQueue();
-    zone().destroy();
+// A start-up step that failed: the box, at the line the logs have always named, and
+// the exit status of such a run.
+template <typename... Args>
+int startupFailure(int line, const char* format, Args... args) {
+    SetErrorLocation(line, "Main");
+    FatalError(format, args...);
+    return 0;
 }
 
-void activate(bool on) {
-    Game& game = arvel::game();
-    if (!on) {
-        game.active = false;
-        platform::setCursorVisible(true);
-        mouse().unacquire();
-        return;
-    }
-    // A windowed game keeps the desktop's display mode.
-    if (!setGameDisplayMode()) {
-        SetErrorLocation(444, "Main");
-        FatalError("Couldn't set desired graphics mode\n");
-        platform::postQuitMessage(0);
-    }
-    game.active = true;
-    platform::setCursorVisible(false);
-    mouse().acquire();
-}
-
-intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam,
-                         intptr_t lParam) {
-    switch (message) {
-        case platform::kMsgActivate:
-            activate((wParam & 0xFFFF) != 0);
-            return 0;
-        case platform::kMsgCreate:
-        case platform::kMsgDestroy:
-            return 0;
-        case platform::kMsgSize:
-            noteWindowSize(lParam);
-            return 0;
-        case platform::kMsgClose:
-            shutdown();
-            gDriver.dRestoreResolution();
-            platform::postQuitMessage(0);
-            return 0;
-        case platform::kMsgKeyDown:
-            if (consoleKey(static_cast<int>(wParam))) return 0;
-            if (wParam == platform::kVkEscape)
-                platform::postMessage(window, platform::kMsgClose, 0, 0);
-            return 0;
-        case platform::kMsgChar:
-            consoleCharacter(static_cast<unsigned>(wParam));
-            return 0;
-        case platform::kMsgSysKeyDown:
-            // Alt+Enter, once per press: full screen and window change places.
-            if (wParam != platform::kVkReturn)
-                return platform::defWindowProc(window, message, wParam, lParam);
-            if (!(lParam & (intptr_t(1) << 30))) toggleFullScreen();
-            return 0;
-        case platform::kMsgSysChar:
-            // Its character, which the system would answer with a beep.
-            if (wParam == '\r') return 0;
-            return platform::defWindowProc(window, message, wParam, lParam);
-        default:
-            return platform::defWindowProc(window, message, wParam, lParam);
-    }
+int startupFailure(int line, Exception* e) {
+    const int status = startupFailure(line, "%s\n", e->what());
+    delete e;
+    return status;
 }
 
 // Mounts the data sources in lookup order: the working directory and its folders, then
@@ -166,26 +98,6 @@ void mountFileSystem(const std::vector<std::string>& dataFolders) {
     }
 }
 
-// False, with the reason in error, when a statement of the command line names nothing
-// the console knows; then nothing has run.
-bool createConsole(const std::vector<CommandLineStatement>& statements, std::string& error) {
-    Game& game = arvel::game();
-    game.console = new Console();
-    registerSettings(*game.console, settings());
-    registerLevelCommands(*game.console);
-    registerGameCommands(*game.console);
-    if (!checkStatements(*game.console, statements, error)) return false;
-    // From here on what the boxes say is also in the console's scroll-back.
-    listenToReports();
-    game.console->setLock(false);
-    game.console->executeFile("autoexec.cfg");
-    // The command line is start-up configuration too: it may set locked settings.
-    for (const CommandLineStatement& statement : statements)
-        game.console->executeLine(statementLine(statement).c_str());
-    game.console->setLock(true);
-    return true;
-}
-
 // Advances the frame clock: the tick count, or exact steps when dbg_frame_ms is set.
 void tick() {
     const double stepMs = settings().dbgFrameMs.number;
@@ -199,34 +111,32 @@ void tick() {
 
 // Mouse look and movement, per frame: one count turns one degree; the right button
 // moves one unit along the heading, the left and middle buttons up and down.
-void steer() {
-    Game& game = arvel::game();
+void steer(Camera* camera, Console* console) {
     WindowsMouse& m = mouse();
     m.poll();
     // While the console is open, keys and mouse are its own: the camera stands still
     // and the toggles wait.
     if (consoleOpen()) {
-        consoleWheel(m.dz());
+        consoleWheel(console, m.dz());
         keyboard().poll();
         return;
     }
-    if (game.camera) {
-        Camera& camera = *game.camera;
-        EulerAngles a = camera.orientation();
-        camera.setOrientation(a.pitch + static_cast<float>(m.dy()),
-                              a.yaw + static_cast<float>(m.dx()), a.roll, a.w);
+    if (camera) {
+        EulerAngles a = camera->orientation();
+        camera->setOrientation(a.pitch + static_cast<float>(m.dy()),
+                               a.yaw + static_cast<float>(m.dx()), a.roll, a.w);
         if (m.buttons() & WindowsMouse::kRight) {
-            const float heading = camera.orientation().yaw * 0.017453292f;
-            Vector4 p = camera.position();
-            camera.setPosition(p.x + std::sin(heading), p.y, p.z - std::cos(heading), p.w);
+            const float heading = camera->orientation().yaw * 0.017453292f;
+            Vector4 p = camera->position();
+            camera->setPosition(p.x + std::sin(heading), p.y, p.z - std::cos(heading), p.w);
         }
         if (m.buttons() & WindowsMouse::kLeft) {
-            Vector4 p = camera.position();
-            camera.setPosition(p.x, p.y + 1.0f, p.z, p.w);
+            Vector4 p = camera->position();
+            camera->setPosition(p.x, p.y + 1.0f, p.z, p.w);
         }
         if (m.buttons() & WindowsMouse::kMiddle) {
-            Vector4 p = camera.position();
-            camera.setPosition(p.x, p.y - 1.0f, p.z, p.w);
+            Vector4 p = camera->position();
+            camera->setPosition(p.x, p.y - 1.0f, p.z, p.w);
         }
     }
 
@@ -245,11 +155,10 @@ void steer() {
 
 // F12 writes a numbered screenshot; dbg_screenshot_frame names one frame (counted from
 // 1) to write to dbg_screenshot. Read before the swap, while the frame is the back buffer.
-void captureScreenshots(int width, int height) {
-    Game& game = arvel::game();
+void captureScreenshots(uint32_t frameCount, int width, int height) {
     Settings& s = settings();
     if (keyboard().pressed(platform::kVkF12)) writeNumberedScreenshot(width, height);
-    if (s.dbgScreenshotFrame.number > 0 && game.frameCount + 1 == s.dbgScreenshotFrame.number)
+    if (s.dbgScreenshotFrame.number > 0 && frameCount + 1 == s.dbgScreenshotFrame.number)
         writeScreenshot(s.dbgScreenshot.text, width, height);
 }
 
@@ -262,27 +171,25 @@ int truncatedRate(float value) {
 }
 
 // The statistics line in the top left corner.
-void drawOverlay(const Font& font, int tris) {
-    Game& game = arvel::game();
+void drawOverlay(const Font& font, float fps, int tris) {
     const int visibleLights = visibleLightCount();
     font.begin2D();
     font.print(-1.0f, 1.0f, "FPS: %3.2f Triangles/Sec: %8d\nTriangles: %8d Visible lights: %2d\n",
-               static_cast<double>(game.fps), truncatedRate(static_cast<float>(tris) * game.fps),
-               tris, visibleLights);
+               static_cast<double>(fps), truncatedRate(static_cast<float>(tris) * fps), tris,
+               visibleLights);
     font.end2D();
 }
 
 // The map's lights from index 8 on flicker like flames: red 0.75 to 1, a little green.
 // The engine's own generator, not rand(): the flames take the same colours on every
 // platform, so a replayed frame looks the same on Linux and Windows.
-void flickerLights() {
-    Game& game = arvel::game();
-    if (!game.map) return;
+void flickerLights(Map* map) {
+    if (!map) return;
     static Random flames;
-    for (int i = 8; i < game.map->lightCount(); ++i) {
+    for (int i = 8; i < map->lightCount(); ++i) {
         const float v =
             0.75f + 0.25f * static_cast<float>(flames.next()) / static_cast<float>(kRandomMax + 1);
-        Light& light = game.map->light(i);
+        Light& light = map->light(i);
         light.colour[0] = v;
         light.colour[1] = v * 0.6313f;
         light.colour[2] = 0.0f;
@@ -290,23 +197,157 @@ void flickerLights() {
 }
 
 // A window that changed size is drawn at its new size from this frame on.
-void followWindowSize(Font* font) {
+void followWindowSize(World* world, Font* font) {
     int width = 0, height = 0;
     if (!takeNewFrameSize(width, height)) return;
     gDriver.dChangeWindowSize(width, height);
-    if (game().world)
-        game().world->setWindowSize(static_cast<float>(width), static_cast<float>(height));
+    if (world) world->setWindowSize(static_cast<float>(width), static_cast<float>(height));
     if (font) font->setScreenSize(width, height);
 }
 
-void renderFrame(Font* font) {
-    Game& game = arvel::game();
-    followWindowSize(font);
+// One run of the program: start-up, the frame loop and shutdown, with the parts they
+// share.
+class GameRun {
+public:
+    int run(int argc, char** argv);
+    intptr_t handleMessage(platform::Window* window, unsigned message, uintptr_t wParam,
+                           intptr_t lParam);
+
+private:
+    void shutdown();
+    void activate(bool on);
+    bool createConsole(const std::vector<CommandLineStatement>& statements, std::string& error);
+    void renderFrame();
+    int runLoop();
+
+    Game game_;
+    // Without its image or technique the game runs on, only without the overlay.
+    std::unique_ptr<Font> font_;
+    bool active_ = false;
+    float fps_ = 0.0f;
+    uint32_t frameCount_ = 0;
+    float lastFpsTime_ = 0.0f;
+    int prevTris_ = 0;
+    bool quitRequested_ = false;
+};
+
+// The window procedure's way to the run: the platform hands it no context of its own.
+GameRun* gRun = nullptr;
+
+intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t wParam,
+                         intptr_t lParam) {
+    if (!gRun) return platform::defWindowProc(window, message, wParam, lParam);
+    return gRun->handleMessage(window, message, wParam, lParam);
+}
+
+void GameRun::shutdown() {
+    destroyConsoleView(game_.world);
+    SetReportListener(nullptr);
+    if (game_.camera && settings().dbgPrintCamera.flag) {
+        Vector4 p = game_.camera->position();
+        EulerAngles a = game_.camera->orientation();
+        std::printf("camera %g %g %g %g %g %g\n", p.x, p.y, p.z, a.pitch, a.yaw, a.roll);
+        std::fflush(stdout);
+    }
+    delete game_.world;
+    game_.world = nullptr;
+    game_.map = nullptr;
+    delete game_.console;
+    game_.console = nullptr;
+    delete game_.camera;
+    game_.camera = nullptr;
+    fileSystem().clear();
+    destroyRenderQueue();
+    zone().destroy();
+}
+
+void GameRun::activate(bool on) {
+    if (!on) {
+        active_ = false;
+        platform::setCursorVisible(true);
+        mouse().unacquire();
+        return;
+    }
+    // A windowed game keeps the desktop's display mode.
+    if (!setGameDisplayMode()) {
+        SetErrorLocation(444, "Main");
+        FatalError("Couldn't set desired graphics mode\n");
+        platform::postQuitMessage(0);
+    }
+    active_ = true;
+    platform::setCursorVisible(false);
+    mouse().acquire();
+}
+
+intptr_t GameRun::handleMessage(platform::Window* window, unsigned message, uintptr_t wParam,
+                                intptr_t lParam) {
+    switch (message) {
+        case platform::kMsgActivate:
+            activate((wParam & 0xFFFF) != 0);
+            return 0;
+        case platform::kMsgCreate:
+        case platform::kMsgDestroy:
+            return 0;
+        case platform::kMsgSize:
+            noteWindowSize(lParam);
+            return 0;
+        case platform::kMsgClose:
+            shutdown();
+            gDriver.dRestoreResolution();
+            platform::postQuitMessage(0);
+            return 0;
+        case platform::kMsgKeyDown:
+            if (consoleKey(game_.console, static_cast<int>(wParam))) return 0;
+            if (wParam == platform::kVkEscape)
+                platform::postMessage(window, platform::kMsgClose, 0, 0);
+            return 0;
+        case platform::kMsgChar:
+            consoleCharacter(static_cast<unsigned>(wParam));
+            return 0;
+        case platform::kMsgSysKeyDown:
+            // Alt+Enter, once per press: full screen and window change places.
+            if (wParam != platform::kVkReturn)
+                return platform::defWindowProc(window, message, wParam, lParam);
+            if (!(lParam & (intptr_t(1) << 30))) toggleFullScreen();
+            return 0;
+        case platform::kMsgSysChar:
+            // Its character, which the system would answer with a beep.
+            if (wParam == '\r') return 0;
+            return platform::defWindowProc(window, message, wParam, lParam);
+        default:
+            return platform::defWindowProc(window, message, wParam, lParam);
+    }
+}
+
+// False, with the reason in error, when a statement of the command line names nothing
+// the console knows; then nothing has run.
+bool GameRun::createConsole(const std::vector<CommandLineStatement>& statements,
+                            std::string& error) {
+    game_.console = new Console();
+    Console& console = *game_.console;
+    registerSettings(console, settings());
+    registerLevelCommands(console, game_);
+    registerGameCommands(console, game_);
+    if (!checkStatements(console, statements, error)) return false;
+    // From here on what the boxes say is also in the console's scroll-back.
+    listenToReports(console);
+    console.setLock(false);
+    console.executeFile("autoexec.cfg");
+    // The command line is start-up configuration too: it may set locked settings.
+    for (const CommandLineStatement& statement : statements)
+        console.executeLine(statementLine(statement).c_str());
+    console.setLock(true);
+    return true;
+}
+
+void GameRun::renderFrame() {
+    Font* font = font_.get();
+    followWindowSize(game_.world, font);
     tick();
     const float now = frameClock().timeSeconds;
-    if (game.frameCount % 10 == 0) {
-        game.fps = 10.0f / (now - game.lastFpsTime);
-        game.lastFpsTime = now;
+    if (frameCount_ % 10 == 0) {
+        fps_ = 10.0f / (now - lastFpsTime_);
+        lastFpsTime_ = now;
     }
 
     gDriver.dDepthMask(1);
@@ -317,40 +358,40 @@ void renderFrame(Font* font) {
     if (std::sscanf(settings().dbgClearColour.text, "%f %f %f", &r, &g, &b) != 3) r = g = b = 0.0f;
     gDriver.dClearColor(r, g, b, 1.0f);
     gDriver.dDisableScissor();
-    gDriver.dSetClear(7);
+    gDriver.dSetClear(dcode::kClearColour | dcode::kClearDepth | dcode::kClearStencil);
     gDriver.dClearBuffer();
 
-    flickerLights();
-    if (game.camera) {
-        const CameraView& view = game.camera->updateView();
-        if (game.world) game.world->render(view);
+    flickerLights(game_.map);
+    if (game_.camera) {
+        const CameraView& view = game_.camera->updateView();
+        if (game_.world) game_.world->render(view);
     }
 
-    steer();
+    steer(game_.camera, game_.console);
 
     gDriver.dWireframe(0);
-    const int tris = gDriver.dNumRenderedTris() - game.prevTris;
-    if (font) drawOverlay(*font, tris);
+    const int tris = gDriver.dNumRenderedTris() - prevTris_;
+    if (font) drawOverlay(*font, fps_, tris);
 
     const int width = frameWidth();
     const int height = frameHeight();
-    takeRequestedScreenshot(width, height);
-    drawConsole(font, width, height);
-    captureScreenshots(width, height);
+    takeRequestedScreenshot(game_.console, width, height);
+    drawConsole(game_, font, width, height);
+    captureScreenshots(frameCount_, width, height);
 
-    game.prevTris = gDriver.dNumRenderedTris();
+    prevTris_ = gDriver.dNumRenderedTris();
     gDriver.dSwapBuffer();
-    ++game.frameCount;
+    ++frameCount_;
 
     const double quitFrame = settings().dbgQuitFrame.number;
-    if (quitFrame > 0 && !game.quitRequested && game.frameCount >= quitFrame) {
-        game.quitRequested = true;
-        platform::postMessage(game.window, platform::kMsgClose, 0, 0);
+    if (quitFrame > 0 && !quitRequested_ && frameCount_ >= quitFrame) {
+        quitRequested_ = true;
+        platform::postMessage(game_.window, platform::kMsgClose, 0, 0);
     }
-    reloadOnSchedule();
+    reloadOnSchedule(game_);
 }
 
-int runLoop(Font* font) {
+int GameRun::runLoop() {
     platform::Message message;
     for (;;) {
         if (platform::peekMessage()) {
@@ -359,22 +400,17 @@ int runLoop(Font* font) {
             platform::dispatchMessage(&message);
             continue;
         }
-        if (!game().active) {
+        if (!active_) {
             // Nothing to draw: give the processor back instead of spinning.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             continue;
         }
-        renderFrame(font);
+        renderFrame();
     }
     return static_cast<int>(message.wParam);
 }
 
-}  // namespace
-
-Game& game() { return gameState; }
-
-int runGame(int argc, char** argv) {
-    Game& game = arvel::game();
+int GameRun::run(int argc, char** argv) {
     CommandLine options;
     std::string error;
     // A mistake is reported before a window opens or a file is written.
@@ -384,11 +420,8 @@ int runGame(int argc, char** argv) {
         return 0;
     }
     std::set_terminate(onTerminate);
-    if (!platform::registerClass("Arvel", windowProcedure)) {
-        SetErrorLocation(90, "Main");
-        FatalError("Couldn't open the display\n");
-        return 0;
-    }
+    if (!platform::registerClass("Arvel", windowProcedure))
+        return startupFailure(90, "Couldn't open the display\n");
     zone().create();
     createRenderQueue();
     mountFileSystem(options.dataFolders);
@@ -398,27 +431,21 @@ int runGame(int argc, char** argv) {
     }
 
     Settings& s = settings();
-    if (!loadDriver(s.gfxDriver.text)) {
-        SetErrorLocation(134, "Main");
-        FatalError("couldnt load gfx driver: %s\n", s.gfxDriver.text);
-        return 0;
-    }
+    if (!loadDriver(s.gfxDriver.text))
+        return startupFailure(134, "couldnt load gfx driver: %s\n", s.gfxDriver.text);
 
-    game.window = createGameWindow();
-    if (!game.window) return 0;
+    game_.window = createGameWindow();
+    if (!game_.window) return 0;
     const int width = frameWidth();
     const int height = frameHeight();
 
     requestDisplayOptions();
-    if (!gDriver.dSetRenderWindow(game.window, s.scrBpp.integer(), s.scrDbpp.integer(),
-                                  s.scrSbpp.integer())) {
-        SetErrorLocation(154, "Main");
-        FatalError("Couldnt initialize the rendering window");
-        return 0;
-    }
+    if (!gDriver.dSetRenderWindow(game_.window, s.scrBpp.integer(), s.scrDbpp.integer(),
+                                  s.scrSbpp.integer()))
+        return startupFailure(154, "Couldnt initialize the rendering window");
     applyDisplayOptions();
-    platform::showWindow(game.window);
-    platform::updateWindow(game.window);
+    platform::showWindow(game_.window);
+    platform::updateWindow(game_.window);
 
     gDriver.dSetVPProfile(s.gfxVpprofile.text);
     gDriver.dSetFPProfile(s.gfxFpprofile.text);
@@ -426,20 +453,16 @@ int runGame(int argc, char** argv) {
     gDriver.dEnableCull();
 
     try {
-        game.world = new World(game.console, static_cast<float>(width), static_cast<float>(height));
-        game.camera = new Camera();
-        mouse().initialise(game.window);
+        game_.world =
+            new World(game_.console, static_cast<float>(width), static_cast<float>(height));
+        game_.camera = new Camera();
+        mouse().initialise(game_.window);
     } catch (Exception* e) {
-        SetErrorLocation(178, "Main");
-        FatalError("%s\n", e->what());
-        delete e;
-        std::exit(0);
+        std::exit(startupFailure(178, e));
     }
 
-    // Without its image or technique the game runs on, only without the overlay.
-    std::unique_ptr<Font> font;
     try {
-        font = std::make_unique<Font>("font.tga", width, height);
+        font_ = std::make_unique<Font>("font.tga", width, height);
     } catch (Exception* e) {
         WarningBox("%s\n", e->what());
         delete e;
@@ -447,26 +470,34 @@ int runGame(int argc, char** argv) {
 
     // The overlay's technique is edited like the world's; the world goes first at
     // shutdown, so it never holds a technique that is gone.
-    if (font) game.world->watchTechnique(font->technique());
+    if (font_) game_.world->watchTechnique(font_->technique());
 
     // A deterministic clock starts from zero so that every run sees the same times.
     frameClock().set(s.dbgFrameMs.number > 0 ? 0 : platform::tickCount());
     try {
-        loadStartLevel();
+        loadStartLevel(game_);
     } catch (Exception* e) {
-        SetErrorLocation(266, "Main");
-        FatalError("%s\n", e->what());
-        delete e;
-        font.reset();
-        return 0;
+        const int status = startupFailure(266, e);
+        font_.reset();
+        return status;
     }
-    game.fps = 0;
-    game.frameCount = 0;
-    placeCamera(*game.camera);
+    fps_ = 0;
+    frameCount_ = 0;
+    placeCamera(*game_.camera);
 
-    game.running = true;
-    const int status = runLoop(font.get());
-    font.reset();
+    game_.running = true;
+    const int status = runLoop();
+    font_.reset();
+    return status;
+}
+
+}  // namespace
+
+int runGame(int argc, char** argv) {
+    GameRun run;
+    gRun = &run;
+    const int status = run.run(argc, argv);
+    gRun = nullptr;
     return status;
 }
 

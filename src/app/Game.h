@@ -1,8 +1,6 @@
-// Process-wide state of the program, created by start-up and released by shutdown,
-// shared by the frame loop, the level loading and the console glue.
+// The parts of one run of the program, made by start-up and released by shutdown. The
+// run hands them to what uses them: the level loading and the console glue.
 #pragma once
-
-#include <cstdint>
 
 namespace arvel {
 
@@ -20,16 +18,7 @@ struct Game {
     World* world = nullptr;
     Map* map = nullptr;  // the level, owned by the world
     Camera* camera = nullptr;
-    bool active = false;
     bool running = false;  // start-up is over: the frame loop runs
-    float fps = 0.0f;
-    uint32_t frameCount = 0;
-    // Loop locals.
-    float lastFpsTime = 0.0f;
-    int prevTris = 0;
-    bool quitRequested = false;
 };
-
-Game& game();
 
 }  // namespace arvel

@@ -36,6 +36,7 @@ struct ConsoleState {
     std::string screenshot;  // asked for by the command; "" numbered
     bool screenshotAsked = false;
     uint32_t lastReloadMs = 0;
+    Console* reports = nullptr;  // where listenToReports sends the texts
 };
 
 ConsoleState& state() {
@@ -44,22 +45,22 @@ ConsoleState& state() {
 }
 
 // The console's own settings, which it creates itself.
-const ConsoleVariable& consoleSetting(const char* name) {
+const ConsoleVariable& consoleSetting(const Console* console, const char* name) {
     static const ConsoleVariable missing("", "");
-    const ConsoleVariable* variable = game().console ? game().console->findVariable(name) : nullptr;
+    const ConsoleVariable* variable = console ? console->findVariable(name) : nullptr;
     return variable ? *variable : missing;
 }
 
 // Already formatted, and may be longer than print's buffer (a compiler's log).
 void hearReport(const char* text) {
-    if (game().console) game().console->output().print(text);
+    if (Console* console = state().reports) console->output().print(text);
 }
 
 // The console's own font, made again when c_font names another file. A missing or
 // unreadable one leaves the overlay's font in use, with one message per name.
-void prepareView(int screenWidth, int screenHeight) {
+void prepareView(const Game& game, int screenWidth, int screenHeight) {
     ConsoleState& s = state();
-    World* world = game().world;
+    World* world = game.world;
     if (!s.view) {
         QuietBoxes quiet;
         s.view = std::make_unique<ConsoleView>();
@@ -67,7 +68,7 @@ void prepareView(int screenWidth, int screenHeight) {
             RunTimeMessage("The console's panel is not drawn: %s", s.view->problem().c_str());
         if (world && s.view->technique()) world->watchTechnique(s.view->technique());
     }
-    const char* wanted = consoleSetting("c_font").text;
+    const char* wanted = consoleSetting(game.console, "c_font").text;
     if (!wanted) wanted = "";
     if (s.fontName == wanted) return;
     s.fontName = wanted;
@@ -84,14 +85,11 @@ void prepareView(int screenWidth, int screenHeight) {
     }
 }
 
-void execute(const std::string& line) {
-    Console* console = game().console;
+void execute(Console* console, const std::string& line) {
     if (!console) return;
     QuietBoxes quiet;
     console->executeTyped(line.c_str());
 }
-
-void reload(Console&, const CommandArgs&) { reloadChangedFiles(true); }
 
 void screenshot(Console& console, const CommandArgs& args) {
     if (args.size() > 1) {
@@ -102,42 +100,43 @@ void screenshot(Console& console, const CommandArgs& args) {
     state().screenshotAsked = true;
 }
 
-void quit(Console&, const CommandArgs&) {
-    if (game().window) platform::postMessage(game().window, platform::kMsgClose, 0, 0);
-}
-
 }  // namespace
 
-void registerGameCommands(Console& console) {
-    console.registerCommand("reload", "reload",
-                            "reload every file of the world and the level that changed on disk",
-                            reload);
+void registerGameCommands(Console& console, Game& game) {
+    // game outlives the console: shutdown deletes the console first.
+    console.registerCommand(
+        "reload", "reload", "reload every file of the world and the level that changed on disk",
+        [&game](Console&, const CommandArgs&) { reloadChangedFiles(game, true); });
     console.registerCommand("screenshot", "screenshot [FILE]",
                             "write the next frame, without the console, to a PNG file "
                             "(screenshotNNNN.png by default)",
                             screenshot);
-    console.registerCommand("quit", "quit", "end the game", quit);
+    console.registerCommand("quit", "quit", "end the game", [&game](Console&, const CommandArgs&) {
+        if (game.window) platform::postMessage(game.window, platform::kMsgClose, 0, 0);
+    });
 }
 
-void listenToReports() { SetReportListener(hearReport); }
+void listenToReports(Console& console) {
+    state().reports = &console;
+    SetReportListener(hearReport);
+}
 
 bool consoleOpen() { return state().open; }
 
-bool consoleKey(int key) {
+bool consoleKey(Console* console, int key) {
     ConsoleState& s = state();
     if (key == platform::kVkOem3) {
         s.open = !s.open;
         return true;
     }
     if (!s.open) return false;
-    Console* console = game().console;
     ConsoleInput& input = s.input;
     switch (key) {
         case platform::kVkEscape:
             s.open = false;
             break;
         case platform::kVkReturn:
-            execute(input.submit());
+            execute(console, input.submit());
             break;
         case platform::kVkTab:
             if (console) console->complete(input);
@@ -187,33 +186,33 @@ void consoleCharacter(unsigned character) {
     s.input.insert(text);
 }
 
-void consoleWheel(int delta) {
-    if (!state().open || delta == 0 || !game().console) return;
-    game().console->output().scrollBy(delta / kWheelNotch * kLinesPerNotch);
+void consoleWheel(Console* console, int delta) {
+    if (!state().open || delta == 0 || !console) return;
+    console->output().scrollBy(delta / kWheelNotch * kLinesPerNotch);
 }
 
-void drawConsole(const Font* overlay, int screenWidth, int screenHeight) {
+void drawConsole(const Game& game, const Font* overlay, int screenWidth, int screenHeight) {
     ConsoleState& s = state();
-    if (!s.open || !game().console) return;
-    prepareView(screenWidth, screenHeight);
+    if (!s.open || !game.console) return;
+    prepareView(game, screenWidth, screenHeight);
     // The window may have changed size since the font was made.
     if (s.font) s.font->setScreenSize(screenWidth, screenHeight);
     const Font* font = s.font ? s.font.get() : overlay;
     if (!font) return;
 
-    const Console& console = *game().console;
+    const Console& console = *game.console;
     ConsolePicture picture;
     picture.lines = &console.output().lines();
     picture.scroll = console.output().scroll();
     picture.input = s.input.line();
     picture.cursor = s.input.cursor();
-    picture.size = static_cast<float>(consoleSetting("c_size").number);
-    picture.transparency = static_cast<float>(consoleSetting("c_transparency").number);
+    picture.size = static_cast<float>(consoleSetting(&console, "c_size").number);
+    picture.transparency = static_cast<float>(consoleSetting(&console, "c_transparency").number);
     picture.cursorShown = (platform::tickCount() / 400) % 2 == 0;
     s.view->draw(*font, picture);
 }
 
-void takeRequestedScreenshot(int screenWidth, int screenHeight) {
+void takeRequestedScreenshot(Console* console, int screenWidth, int screenHeight) {
     ConsoleState& s = state();
     if (!s.screenshotAsked) return;
     s.screenshotAsked = false;
@@ -221,11 +220,10 @@ void takeRequestedScreenshot(int screenWidth, int screenHeight) {
     std::string written = s.screenshot;
     const bool ok = written.empty() ? writeNumberedScreenshot(screenWidth, screenHeight, &written)
                                     : writeScreenshot(written.c_str(), screenWidth, screenHeight);
-    if (ok && game().console) game().console->print("Wrote %s\n", written.c_str());
+    if (ok && console) console->print("Wrote %s\n", written.c_str());
 }
 
-void reloadChangedFiles(bool verbose) {
-    Game& g = game();
+void reloadChangedFiles(Game& g, bool verbose) {
     if (!g.world) return;
     state().lastReloadMs = platform::tickCount();
     ReloadResult result;
@@ -240,23 +238,23 @@ void reloadChangedFiles(bool verbose) {
     bool levelReloaded = false;
     if (result.levelChanged || levelConfigChanged()) {
         // The level again, where the camera stands now.
-        levelReloaded = switchLevel(levelName(), false);
+        levelReloaded = switchLevel(g, levelName(), false);
         if (levelReloaded && console) console->print("Reloaded %s\n", levelName().c_str());
     }
     if (verbose && console && result.nothingChanged() && !levelReloaded)
         console->print("Nothing changed\n");
 }
 
-void reloadOnSchedule() {
+void reloadOnSchedule(Game& game) {
     if (!settings().dbgReload.flag) return;
     const uint32_t now = platform::tickCount();
     if (now - state().lastReloadMs < kReloadIntervalMs) return;
-    reloadChangedFiles(false);
+    reloadChangedFiles(game, false);
 }
 
-void destroyConsoleView() {
+void destroyConsoleView(World* world) {
     ConsoleState& s = state();
-    if (World* world = game().world) {
+    if (world) {
         if (s.font) world->unwatchTechnique(s.font->technique());
         if (s.view && s.view->technique()) world->unwatchTechnique(s.view->technique());
     }

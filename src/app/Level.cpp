@@ -45,8 +45,8 @@ LevelState& level() {
 // Start-up problems are shown in boxes, like every other start-up problem; once the
 // game runs they go to the console and the log.
 template <typename... Args>
-void say(const char* format, Args... args) {
-    if (game().running)
+void say(const Game& game, const char* format, Args... args) {
+    if (game.running)
         RunTimeMessage(format, args...);
     else
         WarningBox(format, args...);
@@ -68,8 +68,7 @@ bool readNumbers(const CommandArgs& args, size_t first, size_t count, float* val
 
 // An animated mesh placed by the demo's fixed rule: a level without that sector or a
 // mesh without animations leaves it unplaced or still, noted in the log.
-void placeDemoMesh(const char* file, float x, float y, float z, int sectorIndex) {
-    Game& g = game();
+void placeDemoMesh(Game& g, const char* file, float x, float y, float z, int sectorIndex) {
     MeshInstance* instance = g.world->loadDynamicMesh(file);
     instance->setPosition(x, y, z, 0);
     if (g.map && sectorIndex < g.map->sectorCount()) {
@@ -84,7 +83,7 @@ void placeDemoMesh(const char* file, float x, float y, float z, int sectorIndex)
 }
 
 // The level's ".cfg", or the demo's two meshes when it has none.
-void placeLevelContent() {
+void placeLevelContent(Game& game) {
     LevelState& state = level();
     const std::string config = levelConfigName(state.name);
     state.start.reset();
@@ -98,13 +97,13 @@ void placeLevelContent() {
         }
     } placing{state, config};
     state.placing = true;
-    if (!game().console->executeFile(config.c_str())) {
-        placeDemoMesh("test.msh", -72.5f, 32.1f, -17.5f, 1);
-        placeDemoMesh("testa.msh", -203.5f, -112.0f, -90.0f, 4);
+    if (!game.console->executeFile(config.c_str())) {
+        placeDemoMesh(game, "test.msh", -72.5f, 32.1f, -17.5f, 1);
+        placeDemoMesh(game, "testa.msh", -203.5f, -112.0f, -90.0f, 4);
     }
 }
 
-void spawn(Console& console, const CommandArgs& args) {
+void spawn(Game& g, Console& console, const CommandArgs& args) {
     if (args.size() < 4 || args.size() > 6) {
         console.print("usage: spawn MESH X Y Z [YAW] [ANIMATION]\n");
         return;
@@ -112,7 +111,7 @@ void spawn(Console& console, const CommandArgs& args) {
     float v[4] = {0, 0, 0, 0};
     const size_t numbers = args.size() >= 5 ? 4 : 3;
     if (!readNumbers(args, 1, numbers, v)) {
-        say("spawn %s: X Y Z and YAW must be numbers\n", args[0].c_str());
+        say(g, "spawn %s: X Y Z and YAW must be numbers\n", args[0].c_str());
         return;
     }
     int animation = 0;
@@ -120,33 +119,32 @@ void spawn(Console& console, const CommandArgs& args) {
         char* end = nullptr;
         const long parsed = std::strtol(args[5].c_str(), &end, 10);
         if (args[5].empty() || *end != '\0' || parsed < 0 || parsed > 1000000) {
-            say("spawn %s: ANIMATION must be a whole number from 0, got %s\n", args[0].c_str(),
+            say(g, "spawn %s: ANIMATION must be a whole number from 0, got %s\n", args[0].c_str(),
                 args[5].c_str());
             return;
         }
         animation = static_cast<int>(parsed);
     }
-    Game& g = game();
     if (!g.world || !g.map) {
-        say("spawn %s: no level is loaded\n", args[0].c_str());
+        say(g, "spawn %s: no level is loaded\n", args[0].c_str());
         return;
     }
     Sector* sector = g.map->findSector(Vector4{v[0], v[1], v[2], 0});
     if (!sector) {
-        say("spawn %s: (%g %g %g) lies in no sector of %s; not placed\n", args[0].c_str(), v[0],
+        say(g, "spawn %s: (%g %g %g) lies in no sector of %s; not placed\n", args[0].c_str(), v[0],
             v[1], v[2], level().name.c_str());
         return;
     }
     // A missing file would load as an empty mesh without a word.
     if (fileSystem().stamp(args[0].c_str()).source < 0) {
-        say("spawn %s: no such mesh file\n", args[0].c_str());
+        say(g, "spawn %s: no such mesh file\n", args[0].c_str());
         return;
     }
     MeshInstance* instance = nullptr;
     try {
         instance = g.world->loadDynamicMesh(args[0]);
     } catch (Exception* e) {
-        say("spawn %s: %s\n", args[0].c_str(), e->what());
+        say(g, "spawn %s: %s\n", args[0].c_str(), e->what());
         delete e;
         return;
     }
@@ -158,48 +156,48 @@ void spawn(Console& console, const CommandArgs& args) {
     const int count = instance->mesh().animationCount();
     if (count == 0) return;
     if (animation >= count) {
-        say("spawn %s: the mesh has %d animations, no %d; playing 0\n", args[0].c_str(), count,
+        say(g, "spawn %s: the mesh has %d animations, no %d; playing 0\n", args[0].c_str(), count,
             animation);
         animation = 0;
     }
     instance->setAnimation(animation);
 }
 
-void camera(Console& console, const CommandArgs& args) {
+void camera(Game& game, Console& console, const CommandArgs& args) {
     if (args.size() != 3 && args.size() != 6) {
         console.print("usage: camera X Y Z [PITCH YAW ROLL]\n");
         return;
     }
     float v[6] = {0, 0, 0, 0, 0, 0};
     if (!readNumbers(args, 0, args.size(), v)) {
-        say("camera: X Y Z PITCH YAW ROLL must be numbers\n");
+        say(game, "camera: X Y Z PITCH YAW ROLL must be numbers\n");
         return;
     }
     const CameraPlace place{v[0], v[1], v[2], v[3], v[4], v[5]};
     level().start = place;
     // Typed at the console it moves the camera; in a level's ".cfg" the level's
     // placement decides once the file has run.
-    Camera* camera = game().camera;
+    Camera* camera = game.camera;
     if (!level().placing && camera) {
         camera->setPosition(place.x, place.y, place.z, 0);
         camera->setOrientation(place.pitch, place.yaw, place.roll, 0);
     }
 }
 
-void map(Console& console, const CommandArgs& args) {
+void map(Game& game, Console& console, const CommandArgs& args) {
     if (args.size() != 1) {
         console.print("usage: map NAME\n");
         return;
     }
-    if (!game().world) {
+    if (!game.world) {
         level().startMap = args[0];
         return;
     }
     if (level().placing) {
-        say("map %s: a level's own statements cannot load another level\n", args[0].c_str());
+        say(game, "map %s: a level's own statements cannot load another level\n", args[0].c_str());
         return;
     }
-    if (switchLevel(args[0], true)) console.print("%s loaded\n", args[0].c_str());
+    if (switchLevel(game, args[0], true)) console.print("%s loaded\n", args[0].c_str());
 }
 
 }  // namespace
@@ -213,22 +211,27 @@ std::string levelConfigName(const std::string& mapName) {
 
 const std::string& levelName() { return level().name; }
 
-void registerLevelCommands(Console& console) {
+void registerLevelCommands(Console& console, Game& game) {
+    // game outlives the console: shutdown deletes the console first.
+    const auto on = [&game](void (*command)(Game&, Console&, const CommandArgs&)) {
+        return [&game, command](Console& c, const CommandArgs& args) { command(game, c, args); };
+    };
     console.registerCommand("map", "map NAME",
                             "load another OTM map (in autoexec.cfg: the map loaded at start-up)",
-                            map);
+                            on(map));
     console.registerCommand(
         "spawn", "spawn MESH X Y Z [YAW] [ANIMATION]",
-        "place an animated .msh mesh in the level, in the sector that holds the point", spawn);
+        "place an animated .msh mesh in the level, in the sector that holds the point", on(spawn));
     console.registerCommand("camera", "camera X Y Z [PITCH YAW ROLL]",
-                            "the camera's place and angles (in a level's .cfg: its start)", camera);
+                            "the camera's place and angles (in a level's .cfg: its start)",
+                            on(camera));
 }
 
-void loadStartLevel() {
+void loadStartLevel(Game& game) {
     LevelState& state = level();
     state.name = state.startMap.empty() ? kDefaultMap : state.startMap;
-    game().map = game().world->loadMap(state.name);
-    placeLevelContent();
+    game.map = game.world->loadMap(state.name);
+    placeLevelContent(game);
 }
 
 void placeCamera(Camera& camera) {
@@ -246,8 +249,7 @@ void placeCamera(Camera& camera) {
     camera.setOrientation(place.pitch, place.yaw, place.roll, 0);
 }
 
-bool switchLevel(const std::string& name, bool moveCamera) {
-    Game& g = game();
+bool switchLevel(Game& g, const std::string& name, bool moveCamera) {
     if (!g.world) return false;
     QuietBoxes quiet;
     std::unique_ptr<Map> next;
@@ -268,7 +270,7 @@ bool switchLevel(const std::string& name, bool moveCamera) {
     g.map = g.world->replaceLevel(std::move(next));
     level().name = name;
     try {
-        placeLevelContent();
+        placeLevelContent(g);
     } catch (Exception* e) {
         RunTimeMessage("%s: %s\n", name.c_str(), e->what());
         delete e;

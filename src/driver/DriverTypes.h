@@ -111,6 +111,36 @@ inline constexpr int kTextureMap = 512;
 inline constexpr int kBumpMap = 513;
 inline constexpr int kCubeMap = 514;
 
+// Pixel formats (dRegisterTexture): the channels, with a float size added for float
+// images.
+inline constexpr int kFormatRgb = 1;
+inline constexpr int kFormatRgba = 2;
+inline constexpr int kFormatLuminance = 4;
+inline constexpr int kFormatHalfFloat = 16;
+inline constexpr int kFormatFloat = 32;
+
+// Texture parameters (dSetTextureParam).
+inline constexpr int kTextureFilter = 304;
+inline constexpr int kTextureWrapS = 305;
+inline constexpr int kTextureWrapT = 306;
+inline constexpr int kTextureWrapR = 307;
+
+// Filter values: a base filter in the low nibble, a mipmap filter in the next, an
+// anisotropy in the third.
+inline constexpr int kFilterNearest = 0x01;
+inline constexpr int kFilterLinear = 0x02;
+inline constexpr int kMipmapNearest = 0x10;
+inline constexpr int kMipmapLinear = 0x20;
+inline constexpr int kAnisotropy2 = 0x100;
+inline constexpr int kAnisotropy4 = 0x200;
+inline constexpr int kAnisotropy8 = 0x300;
+inline constexpr int kAnisotropy16 = 0x400;
+
+// Wrap values.
+inline constexpr int kWrapClamp = 1;
+inline constexpr int kWrapRepeat = 2;
+inline constexpr int kWrapMirror = 3;
+
 // Vertex format bits.
 inline constexpr int kVertexPosition = 0x1;
 inline constexpr int kVertexNormal = 0x2;

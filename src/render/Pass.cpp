@@ -190,7 +190,8 @@ void Pass::apply() const {
     call(gDriver.dDepthMask, asDriverBool(depthWrite));
     call(gDriver.dColorMask, asDriverBool(colourWrite), asDriverBool(colourWrite),
          asDriverBool(colourWrite), asDriverBool(alphaWrite));
-    if (depthFunction == 2) {
+    // Passing every fragment needs no depth test at all.
+    if (depthFunction == dcode::kAlways) {
         call(gDriver.dDisableDepth);
     } else {
         call(gDriver.dDepthFunc, depthFunction);

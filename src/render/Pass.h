@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/DriverTypes.h"
 #include "render/ScriptCalls.h"
 
 namespace arvel {
@@ -101,22 +102,22 @@ public:
     bool colourWrite = true;
     bool alphaWrite = true;
     bool depthWrite = true;
-    int depthFunction = 4;
+    int depthFunction = dcode::kLessEqual;
     bool blending = false;
-    unsigned blendMode = 1;
+    unsigned blendMode = dcode::blendMode(dcode::kBlendOne, dcode::kBlendZero);
     bool alphaTest = false;
-    int alphaFunction = 2;
+    int alphaFunction = dcode::kAlways;
     float alphaReference = 0.0f;
     bool polygonOffset = false;
     float offsetFactor = 0.0f;
     float offsetUnits = 0.0f;
     bool stencil = false;
-    int stencilFunction = 2;
+    int stencilFunction = dcode::kAlways;
     int stencilReference = 0;
     unsigned stencilMask = 0xFFFFFFFFu;
-    int stencilFail = 1;
-    int depthFail = 1;
-    int depthPass = 1;
+    int stencilFail = dcode::kKeep;
+    int depthFail = dcode::kKeep;
+    int depthPass = dcode::kKeep;
     bool occlusionQuery = false;
     float scissorScale = 1.0f;
     int textureUnitCount = 0;

@@ -35,36 +35,49 @@ struct Keyword {
     int code;
 };
 
-constexpr Keyword kComparisons[] = {{"never", 1},   {"always", 2}, {"less", 3},  {"lequal", 4},
-                                    {"greater", 5}, {"gequal", 6}, {"equal", 7}, {"notequal", 8}};
+constexpr Keyword kComparisons[] = {{"never", dcode::kNever},     {"always", dcode::kAlways},
+                                    {"less", dcode::kLess},       {"lequal", dcode::kLessEqual},
+                                    {"greater", dcode::kGreater}, {"gequal", dcode::kGreaterEqual},
+                                    {"equal", dcode::kEqual},     {"notequal", dcode::kNotEqual}};
 
-constexpr Keyword kStencilOperations[] = {{"keep", 1},      {"zero", 2},     {"replace", 3},
-                                          {"incr", 4},      {"decr", 5},     {"invert", 6},
-                                          {"incr_wrap", 7}, {"decr_wrap", 8}};
+constexpr Keyword kStencilOperations[] = {{"keep", dcode::kKeep},
+                                          {"zero", dcode::kZero},
+                                          {"replace", dcode::kReplace},
+                                          {"incr", dcode::kIncrement},
+                                          {"decr", dcode::kDecrement},
+                                          {"invert", dcode::kInvert},
+                                          {"incr_wrap", dcode::kIncrementWrap},
+                                          {"decr_wrap", dcode::kDecrementWrap}};
 
-constexpr Keyword kSourceFactors[] = {{"zero", 0},      {"one", 1},
-                                      {"dst_color", 2}, {"inverted_dst_color", 3},
-                                      {"src_alpha", 4}, {"inverted_src_alpha", 5},
-                                      {"dst_alpha", 6}, {"inverted_dst_alpha", 7}};
+constexpr Keyword kSourceFactors[] = {
+    {"zero", dcode::kBlendZero},           {"one", dcode::kBlendOne},
+    {"dst_color", dcode::kBlendDstColour}, {"inverted_dst_color", dcode::kBlendOneMinusDstColour},
+    {"src_alpha", dcode::kBlendSrcAlpha},  {"inverted_src_alpha", dcode::kBlendOneMinusSrcAlpha},
+    {"dst_alpha", dcode::kBlendDstAlpha},  {"inverted_dst_alpha", dcode::kBlendOneMinusDstAlpha}};
 
-constexpr Keyword kDestinationFactors[] = {{"zero", 0},      {"one", 1},
-                                           {"src_color", 2}, {"inverted_src_color", 3},
-                                           {"src_alpha", 4}, {"inverted_src_alpha", 5},
-                                           {"dst_alpha", 6}, {"inverted_dst_alpha", 7}};
+constexpr Keyword kDestinationFactors[] = {
+    {"zero", dcode::kBlendZero},           {"one", dcode::kBlendOne},
+    {"src_color", dcode::kBlendSrcColour}, {"inverted_src_color", dcode::kBlendOneMinusSrcColour},
+    {"src_alpha", dcode::kBlendSrcAlpha},  {"inverted_src_alpha", dcode::kBlendOneMinusSrcAlpha},
+    {"dst_alpha", dcode::kBlendDstAlpha},  {"inverted_dst_alpha", dcode::kBlendOneMinusDstAlpha}};
 
-constexpr Keyword kAttributes[] = {{"normal", 2}, {"tangent", 4}, {"color", 8}, {"tex0", 0x100}};
+constexpr Keyword kAttributes[] = {{"normal", dcode::kVertexNormal},
+                                   {"tangent", dcode::kVertexTangent},
+                                   {"color", dcode::kVertexColour},
+                                   {"tex0", dcode::kVertexTexCoord0}};
 
 constexpr int kFilterMask = 0xFF;
-constexpr Keyword kFilters[] = {{"FILTER_NEAREST", 0x01},
-                                {"FILTER_NEAREST_MIPMAP_NEAREST", 0x11},
-                                {"FILTER_NEAREST_MIPMAP_LINEAR", 0x21},
-                                {"FILTER_LINEAR", 0x02},
-                                {"FILTER_LINEAR_MIPMAP_NEAREST", 0x12},
-                                {"FILTER_LINEAR_MIPMAP_LINEAR", 0x22}};
-constexpr Keyword kAnisotropy[] = {{"FILTER_ANISO2", 0x100},
-                                   {"FILTER_ANISO4", 0x200},
-                                   {"FILTER_ANISO8", 0x300},
-                                   {"FILTER_ANISO16", 0x400}};
+constexpr Keyword kFilters[] = {
+    {"FILTER_NEAREST", dcode::kFilterNearest},
+    {"FILTER_NEAREST_MIPMAP_NEAREST", dcode::kFilterNearest | dcode::kMipmapNearest},
+    {"FILTER_NEAREST_MIPMAP_LINEAR", dcode::kFilterNearest | dcode::kMipmapLinear},
+    {"FILTER_LINEAR", dcode::kFilterLinear},
+    {"FILTER_LINEAR_MIPMAP_NEAREST", dcode::kFilterLinear | dcode::kMipmapNearest},
+    {"FILTER_LINEAR_MIPMAP_LINEAR", dcode::kFilterLinear | dcode::kMipmapLinear}};
+constexpr Keyword kAnisotropy[] = {{"FILTER_ANISO2", dcode::kAnisotropy2},
+                                   {"FILTER_ANISO4", dcode::kAnisotropy4},
+                                   {"FILTER_ANISO8", dcode::kAnisotropy8},
+                                   {"FILTER_ANISO16", dcode::kAnisotropy16}};
 
 bool is(const char* token, const char* keyword) { return strcasecmp(token, keyword) == 0; }
 
@@ -362,8 +375,8 @@ private:
         const unsigned source = static_cast<unsigned>(readKeyword(kSourceFactors));
         expectComma();
         const unsigned destination = static_cast<unsigned>(readKeyword(kDestinationFactors));
-        pass.blendMode = source | (destination << 8);
-        pass.blending = pass.blendMode != 1;
+        pass.blendMode = dcode::blendMode(source, destination);
+        pass.blending = pass.blendMode != dcode::blendMode(dcode::kBlendOne, dcode::kBlendZero);
     }
 
     void compileAlphaFunc(Pass& pass) {

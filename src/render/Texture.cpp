@@ -33,13 +33,6 @@ constexpr int kFpfCubeMap = 1;
 constexpr int kFpfBlockOrder = 2;
 constexpr int kCubeFaces = 6;
 
-constexpr int kTextureMapKind = 512;
-constexpr int kCubeMapKind = 514;
-
-constexpr int kBlankFormatLuminance = 4;
-constexpr int kBlankFormatRgb = 1;
-constexpr int kBlankFormatRgba = 2;
-
 // File pixels are blue, green, red (, alpha); the driver takes red first.
 void swapRedAndBlue(uint8_t* row, int pixels, int bytesPerPixel) {
     if (bytesPerPixel < 3) return;
@@ -304,11 +297,11 @@ void Texture::loadFpf(DataStream& stream) {
 void Texture::createBlank(int width, int height, int formatFlags, int imageCount) {
     freeImages();
     pixelFormat_ = formatFlags;
-    if (formatFlags & kBlankFormatLuminance)
+    if (formatFlags & kFormatLuminance)
         bytesPerPixel_ = 1;
-    else if (formatFlags & kBlankFormatRgb)
+    else if (formatFlags & kFormatRgb)
         bytesPerPixel_ = 3;
-    else if (formatFlags & kBlankFormatRgba)
+    else if (formatFlags & kFormatRgba)
         bytesPerPixel_ = 4;
     width_ = width > 0 ? width : 0;
     height_ = height > 0 ? height : 0;
@@ -329,8 +322,8 @@ void Texture::upload() {
     for (const auto& block : images_) blocks.push_back(block.empty() ? nullptr : block.data());
     const bool compress = compress_ && settings().gfxTexcompress.flag;
     handle_ = gDriver.dRegisterTexture(blocks.data(), width_, height_,
-                                       cubeMap_ ? kCubeMapKind : kTextureMapKind, pixelFormat_,
-                                       imageCount(), mipmaps_, exactSize_, compress);
+                                       cubeMap_ ? dcode::kCubeMap : dcode::kTextureMap,
+                                       pixelFormat_, imageCount(), mipmaps_, exactSize_, compress);
     if (!handle_) return;
     gDriver.dSetTextureParam(handle_, kParamFilter, filter_);
     gDriver.dSetTextureParam(handle_, kParamWrapS, wrapS_);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/DriverTypes.h"
 #include "fs/FileLoader.h"
 #include "render/Resource.h"
 
@@ -17,17 +18,17 @@ struct DTexture;
 class Texture : public Resource, public FileLoader {
 public:
     // Texture parameters of the driver interface.
-    static constexpr int kParamFilter = 304;
-    static constexpr int kParamWrapS = 305;
-    static constexpr int kParamWrapT = 306;
-    static constexpr int kParamWrapR = 307;
-    static constexpr int kDefaultFilter = 18;  // linear, nearest mipmap
-    static constexpr int kWrapClamp = 1;
-    static constexpr int kWrapRepeat = 2;
+    static constexpr int kParamFilter = dcode::kTextureFilter;
+    static constexpr int kParamWrapS = dcode::kTextureWrapS;
+    static constexpr int kParamWrapT = dcode::kTextureWrapT;
+    static constexpr int kParamWrapR = dcode::kTextureWrapR;
+    static constexpr int kDefaultFilter = dcode::kFilterLinear | dcode::kMipmapNearest;
+    static constexpr int kWrapClamp = dcode::kWrapClamp;
+    static constexpr int kWrapRepeat = dcode::kWrapRepeat;
     // Pixel formats the loaders produce.
-    static constexpr int kFormatRgb = 1;
-    static constexpr int kFormatRgba = 2;
-    static constexpr int kFormatLuminance = 4;
+    static constexpr int kFormatRgb = dcode::kFormatRgb;
+    static constexpr int kFormatRgba = dcode::kFormatRgba;
+    static constexpr int kFormatLuminance = dcode::kFormatLuminance;
 
     // Nothing is read until stream().
     Texture(std::string fileName, bool mipmaps, bool exactSize, bool compress);

@@ -27,11 +27,6 @@ constexpr int kTexGenEntries = 32;
 // padding buffers within reason.
 constexpr int kMaxSide = 1 << 16;
 
-constexpr int kParamFilter = 304;
-constexpr int kParamWrapS = 305;
-constexpr int kParamWrapT = 306;
-constexpr int kParamWrapR = 307;
-
 struct UnitState {
     DTexture* texture = nullptr;
     unsigned frame = 0;
@@ -75,33 +70,33 @@ PixelFormat translateFormat(int code, bool compress) {
         return compressed ? packed : plain;
     };
     switch (code) {
-        case 1:
+        case dcode::kFormatRgb:
             pf = {byteFormat(GL_RGB8, GL_COMPRESSED_RGB_ARB), GL_RGB, GL_UNSIGNED_BYTE, 3, false};
             break;
-        case 2:
+        case dcode::kFormatRgba:
             pf = {byteFormat(GL_RGBA8, GL_COMPRESSED_RGBA_ARB), GL_RGBA, GL_UNSIGNED_BYTE, 4,
                   false};
             break;
-        case 4:
+        case dcode::kFormatLuminance:
             pf = {byteFormat(GL_LUMINANCE8, GL_COMPRESSED_LUMINANCE_ARB), GL_LUMINANCE,
                   GL_UNSIGNED_BYTE, 1, false};
             break;
-        case 17:
+        case dcode::kFormatHalfFloat | dcode::kFormatRgb:
             pf = {floatInternalFormat(3, true), GL_RGB, GL_FLOAT, 3, true};
             break;
-        case 18:
+        case dcode::kFormatHalfFloat | dcode::kFormatRgba:
             pf = {floatInternalFormat(4, true), GL_RGBA, GL_FLOAT, 4, true};
             break;
-        case 20:
+        case dcode::kFormatHalfFloat | dcode::kFormatLuminance:
             pf = {floatInternalFormat(1, true), GL_LUMINANCE, GL_FLOAT, 1, true};
             break;
-        case 33:
+        case dcode::kFormatFloat | dcode::kFormatRgb:
             pf = {floatInternalFormat(3, false), GL_RGB, GL_FLOAT, 3, true};
             break;
-        case 34:
+        case dcode::kFormatFloat | dcode::kFormatRgba:
             pf = {floatInternalFormat(4, false), GL_RGBA, GL_FLOAT, 4, true};
             break;
-        case 36:
+        case dcode::kFormatFloat | dcode::kFormatLuminance:
             pf = {floatInternalFormat(1, false), GL_LUMINANCE, GL_FLOAT, 1, true};
             break;
         default:
@@ -262,14 +257,15 @@ GLuint imageName(const DTexture* texture, unsigned frame) {
 
 void setFilter(const DTexture* texture, int value) {
     const int base = value & 0xF;
-    if (base == 1 || base == 2) {
-        const bool linear = base == 2;
+    if (base == dcode::kFilterNearest || base == dcode::kFilterLinear) {
+        const bool linear = base == dcode::kFilterLinear;
         GLenum minFilter = linear ? GL_LINEAR : GL_NEAREST;
         if (texture->mipmapped) {
             const int mip = value & 0xF0;
-            if (mip == 16)
+            if (mip == dcode::kMipmapNearest)
                 minFilter = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-            if (mip == 32) minFilter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+            if (mip == dcode::kMipmapLinear)
+                minFilter = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
         }
         glTexParameteri(texture->target, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
         glTexParameteri(texture->target, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
@@ -277,16 +273,16 @@ void setFilter(const DTexture* texture, int value) {
     if (gExt.EXT_texture_filter_anisotropic) {
         float anisotropy = 1.0f;
         switch (value & 0xF00) {
-            case 256:
+            case dcode::kAnisotropy2:
                 anisotropy = 2.0f;
                 break;
-            case 512:
+            case dcode::kAnisotropy4:
                 anisotropy = 4.0f;
                 break;
-            case 768:
+            case dcode::kAnisotropy8:
                 anisotropy = 8.0f;
                 break;
-            case 1024:
+            case dcode::kAnisotropy16:
                 anisotropy = 16.0f;
                 break;
             default:
@@ -302,20 +298,20 @@ void setWrap(const DTexture* texture, GLenum which, int value) {
     GLenum mode = 0;
     switch (value) {
         // Edge clamping: the older clamp would blend in the border colour.
-        case 1:
+        case dcode::kWrapClamp:
             mode = gExt.version12 ? GL_CLAMP_TO_EDGE : GL_CLAMP;
             break;
-        case 2:
+        case dcode::kWrapRepeat:
             mode = GL_REPEAT;
             break;
-        case 3:
+        case dcode::kWrapMirror:
             mode = gExt.ARB_texture_mirrored_repeat ? GL_MIRRORED_REPEAT_ARB : GL_REPEAT;
             break;
         default:
             return;
     }
     // Rectangle textures can only clamp; the request leaves them as they are.
-    if (texture->target == GL_TEXTURE_RECTANGLE_NV && value != 1) return;
+    if (texture->target == GL_TEXTURE_RECTANGLE_NV && value != dcode::kWrapClamp) return;
     glTexParameteri(texture->target, which, static_cast<GLint>(mode));
 }
 
@@ -439,16 +435,16 @@ int dSetTextureParam(DTexture* texture, int parameter, int value) {
     for (GLuint name : texture->names) {
         glBindTexture(texture->target, name);
         switch (parameter) {
-            case kParamFilter:
+            case dcode::kTextureFilter:
                 setFilter(texture, value);
                 break;
-            case kParamWrapS:
+            case dcode::kTextureWrapS:
                 setWrap(texture, GL_TEXTURE_WRAP_S, value);
                 break;
-            case kParamWrapT:
+            case dcode::kTextureWrapT:
                 setWrap(texture, GL_TEXTURE_WRAP_T, value);
                 break;
-            case kParamWrapR:
+            case dcode::kTextureWrapR:
                 setWrap(texture, GL_TEXTURE_WRAP_R, value);
                 break;
             default:

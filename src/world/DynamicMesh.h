@@ -67,8 +67,9 @@ struct SkinSource {
 class DynamicMesh : public Mesh, public Resource, public FileLoader {
 public:
     // Position, normal, tangent and texture coordinates, rewritten every frame.
-    static constexpr int kVertexFormat = 263;
-    static constexpr int kMemoryKind = 289;
+    static constexpr int kVertexFormat = dcode::kVertexPosition | dcode::kVertexNormal |
+                                         dcode::kVertexTangent | dcode::kVertexTexCoord0;
+    static constexpr int kMemoryKind = dcode::kMemoryDynamic;
 
     // Materials resolve techniques and textures through the registries (null: owned).
     DynamicMesh(std::string fileName, ResourceRegistry* textures, ResourceRegistry* techniques);

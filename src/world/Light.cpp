@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/math/BoundingVolume.h"
+#include "driver/DriverTypes.h"
 #include "fs/DataStream.h"
 #include "render/RenderBatch.h"
 #include "world/Map.h"
@@ -17,8 +18,8 @@ namespace arvel {
 namespace {
 
 // Shadow meshes are drawn into the stencil buffer only: positions are all they need.
-constexpr int kPositionOnlyFormat = 1;
-constexpr int kStaticMemory = 288;
+constexpr int kPositionOnlyFormat = dcode::kVertexPosition;
+constexpr int kStaticMemory = dcode::kMemoryStatic;
 
 }  // namespace
 

@@ -109,8 +109,10 @@ class Mesh : public SceneNode {
 public:
     // Vertex format and memory kind of drawn meshes: position, normal, tangent,
     // colour and texture coordinates, in graphics memory.
-    static constexpr int kStaticFormat = 271;
-    static constexpr int kStaticMemory = 288;
+    static constexpr int kStaticFormat = dcode::kVertexPosition | dcode::kVertexNormal |
+                                         dcode::kVertexTangent | dcode::kVertexColour |
+                                         dcode::kVertexTexCoord0;
+    static constexpr int kStaticMemory = dcode::kMemoryStatic;
 
     Mesh();
     ~Mesh() override;

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/Exception.h"
+#include "driver/DriverTypes.h"
 #include "render/Material.h"
 #include "render/RenderBatch.h"
 #include "render/RenderContext.h"
@@ -15,7 +16,8 @@ namespace {
 
 constexpr const char* kSource = "World\\MeshInstance";
 // Positions, normals and tangents: what skinning changes.
-constexpr int kSkinnedAttributes = 7;
+constexpr int kSkinnedAttributes =
+    dcode::kVertexPosition | dcode::kVertexNormal | dcode::kVertexTangent;
 
 }  // namespace
 

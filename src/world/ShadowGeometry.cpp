@@ -94,6 +94,123 @@ int edgeIndex(const Mesh& mesh, const MeshEdge* e) {
     return &mesh.edge(e->index) == e ? e->index : -1;
 }
 
+// What closedShadowVolume works out before it builds: the kept faces, how often each
+// mesh edge is used by them, and where each position's near and far copies stand.
+struct ClosedVolumeScratch {
+    ClosedVolumeScratch(ZoneScratch& hold, const Mesh& mesh, int faceCount)
+        : kept(hold.array<const MeshFace*>(faceCount, nullptr)),
+          edgeUses(hold.array<int>(mesh.edgeCount(), 0)),
+          edgeFace(hold.array<const MeshFace*>(mesh.edgeCount(), nullptr)),
+          edgeCorner(hold.array<int>(mesh.edgeCount(), 0)),
+          nearVertex(hold.array<int>(mesh.positionCount(), -1)) {}
+
+    bool ready() const { return kept && edgeUses && edgeFace && edgeCorner && nearVertex; }
+
+    const MeshFace** kept;
+    int keptCount = 0;
+    float extrusion = 0.0f;  // the largest factor a kept face needs
+    int* edgeUses;
+    const MeshFace** edgeFace;  // the kept face that first used the edge
+    int* edgeCorner;            // the corner the edge starts at in that face
+    int* nearVertex;            // per position: its near copy; the far copy follows
+};
+
+FaceList allFaces(const Mesh& mesh) {
+    FaceList all;
+    all.reserve(static_cast<size_t>(mesh.faceCount()));
+    for (int i = 0; i < mesh.faceCount(); ++i) all.push_back(&mesh.face(i));
+    return all;
+}
+
+bool cornersAreOwn(const Mesh& mesh, const MeshFace& face) {
+    bool own = true;
+    for (const MeshVertex* corner : face.corners)
+        own = own && positionIndex(mesh, corner->meshPosition()) >= 0;
+    return own;
+}
+
+// Faces close enough to the light on the chosen side, and their edge uses.
+void keepFacesNearLight(const Mesh& mesh, const FaceList& faces, const ClosedVolumeInput& input,
+                        ClosedVolumeScratch& scratch) {
+    for (const MeshFace* face : faces) {
+        if (face->cornerCount() < 3 || !hasPositions(*face)) continue;
+        // A light on the face itself would push the far cap to infinity.
+        const float r = input.radius / std::max(distanceToFace(input.light, *face), kTolerance);
+        if (!(r > 1.0f)) continue;
+        const bool facing = face->plane.distance(input.light) >= 0.0f;
+        if (facing == input.backFaces) continue;
+        if (!cornersAreOwn(mesh, *face)) continue;
+        scratch.kept[scratch.keptCount++] = face;
+        scratch.extrusion = std::max(scratch.extrusion, r);
+        for (size_t c = 0; c < face->edges.size(); ++c) {
+            const int e = edgeIndex(mesh, face->edges[c]);
+            if (e < 0) continue;
+            if (scratch.edgeUses[e]++ == 0) {
+                scratch.edgeFace[e] = face;
+                scratch.edgeCorner[e] = static_cast<int>(c);
+            }
+        }
+    }
+}
+
+// A near and a far copy of every position the kept faces use, next to each other.
+void addNearAndFarCopies(Mesh& volume, const Vector4& light, ClosedVolumeScratch& scratch) {
+    for (int f = 0; f < scratch.keptCount; ++f) {
+        for (const MeshVertex* corner : scratch.kept[f]->corners) {
+            const MeshPosition* p = corner->meshPosition();
+            const int i = p->index;
+            if (scratch.nearVertex[i] >= 0) continue;
+            scratch.nearVertex[i] = addVertexAt(volume, p->point()).index;
+            addVertexAt(volume, light + (p->point() - light) * scratch.extrusion);
+        }
+    }
+}
+
+MeshVertex* nearCopy(Mesh& volume, const ClosedVolumeScratch& scratch, const MeshVertex* corner) {
+    return &volume.vertex(scratch.nearVertex[corner->meshPosition()->index]);
+}
+
+MeshVertex* farCopy(Mesh& volume, const ClosedVolumeScratch& scratch, const MeshVertex* corner) {
+    return &volume.vertex(scratch.nearVertex[corner->meshPosition()->index] + 1);
+}
+
+// The near cap faces the light when the kept faces do.
+void addCaps(Mesh& volume, bool backFaces, const ClosedVolumeScratch& scratch) {
+    for (int f = 0; f < scratch.keptCount; ++f) {
+        const MeshFace& face = *scratch.kept[f];
+        auto nearCap = std::make_unique<MeshFace>();
+        auto farCap = std::make_unique<MeshFace>();
+        for (const MeshVertex* corner : face.corners)
+            nearCap->corners.push_back(nearCopy(volume, scratch, corner));
+        for (auto it = face.corners.rbegin(); it != face.corners.rend(); ++it)
+            farCap->corners.push_back(farCopy(volume, scratch, *it));
+        if (backFaces) {
+            std::reverse(nearCap->corners.begin(), nearCap->corners.end());
+            std::reverse(farCap->corners.begin(), farCap->corners.end());
+        }
+        nearCap->computePlane();
+        farCap->computePlane();
+        volume.addFace(std::move(nearCap));
+        volume.addFace(std::move(farCap));
+    }
+}
+
+// Sides along the outline, in edge order, each wound as the kept face that uses the
+// edge runs (reversed for back faces), so they face out like the caps.
+void addOutlineSides(Mesh& volume, const Mesh& mesh, bool backFaces,
+                     const ClosedVolumeScratch& scratch) {
+    for (int e = 0; e < mesh.edgeCount(); ++e) {
+        if (scratch.edgeUses[e] != 1) continue;
+        const MeshFace& face = *scratch.edgeFace[e];
+        const int n = face.cornerCount();
+        const MeshVertex* a = face.corners[static_cast<size_t>(scratch.edgeCorner[e])];
+        const MeshVertex* b = face.corners[static_cast<size_t>((scratch.edgeCorner[e] + 1) % n)];
+        if (backFaces) std::swap(a, b);
+        addFaceOver(volume, {nearCopy(volume, scratch, a), farCopy(volume, scratch, a),
+                             farCopy(volume, scratch, b), nearCopy(volume, scratch, b)});
+    }
+}
+
 }  // namespace
 
 float distanceToFace(const Vector4& p, const MeshFace& face) {
@@ -147,98 +264,18 @@ std::unique_ptr<Mesh> extrudeOpen(const Vector4& light, const std::vector<MeshEd
 
 std::unique_ptr<Mesh> closedShadowVolume(const Mesh& mesh, const ClosedVolumeInput& input) {
     auto volume = std::make_unique<Mesh>();
-    const Vector4 light = input.light;
     FaceList all;
-    if (!input.faces) {
-        all.reserve(static_cast<size_t>(mesh.faceCount()));
-        for (int i = 0; i < mesh.faceCount(); ++i) all.push_back(&mesh.face(i));
-    }
+    if (!input.faces) all = allFaces(mesh);
     const FaceList& faces = input.faces ? *input.faces : all;
 
-    ZoneScratch scratch;
-    // input
-    const int faceCount = static_cast<int>(faces.size());
-    // temp
-    const MeshFace** kept = scratch.array<const MeshFace*>(faceCount, nullptr);
-    int* edgeUses = scratch.array<int>(mesh.edgeCount(), 0);
-    const MeshFace** edgeFace = scratch.array<const MeshFace*>(mesh.edgeCount(), nullptr);
-    int* edgeCorner = scratch.array<int>(mesh.edgeCount(), 0);
-    int* nearVertex = scratch.array<int>(mesh.positionCount(), -1);
-    if (!kept || !edgeUses || !edgeFace || !edgeCorner || !nearVertex) return volume;
+    ZoneScratch memory;
+    ClosedVolumeScratch scratch(memory, mesh, static_cast<int>(faces.size()));
+    if (!scratch.ready()) return volume;
 
-    // 1. Faces close enough to the light on the chosen side, and their edge uses.
-    int keptCount = 0;
-    float k = 0.0f;
-    for (const MeshFace* face : faces) {
-        if (face->cornerCount() < 3 || !hasPositions(*face)) continue;
-        // A light on the face itself would push the far cap to infinity.
-        const float r = input.radius / std::max(distanceToFace(light, *face), kTolerance);
-        if (!(r > 1.0f)) continue;
-        const bool facing = face->plane.distance(light) >= 0.0f;
-        if (facing == input.backFaces) continue;
-        bool own = true;
-        for (const MeshVertex* corner : face->corners)
-            own = own && positionIndex(mesh, corner->meshPosition()) >= 0;
-        if (!own) continue;
-        kept[keptCount++] = face;
-        k = std::max(k, r);
-        for (size_t c = 0; c < face->edges.size(); ++c) {
-            const int e = edgeIndex(mesh, face->edges[c]);
-            if (e < 0) continue;
-            if (edgeUses[e]++ == 0) {
-                edgeFace[e] = face;
-                edgeCorner[e] = static_cast<int>(c);
-            }
-        }
-    }
-
-    // output
-    // 2. A near and a far copy of every position the kept faces use.
-    for (int f = 0; f < keptCount; ++f) {
-        for (const MeshVertex* corner : kept[f]->corners) {
-            const MeshPosition* p = corner->meshPosition();
-            const int i = p->index;
-            if (nearVertex[i] >= 0) continue;
-            nearVertex[i] = addVertexAt(*volume, p->point()).index;
-            addVertexAt(*volume, light + (p->point() - light) * k);
-        }
-    }
-    auto nearOf = [&](const MeshVertex* corner) {
-        return &volume->vertex(nearVertex[corner->meshPosition()->index]);
-    };
-    auto farOf = [&](const MeshVertex* corner) {
-        return &volume->vertex(nearVertex[corner->meshPosition()->index] + 1);
-    };
-
-    // 3. Caps: the near cap faces the light when the kept faces do.
-    for (int f = 0; f < keptCount; ++f) {
-        const MeshFace& face = *kept[f];
-        auto nearCap = std::make_unique<MeshFace>();
-        auto farCap = std::make_unique<MeshFace>();
-        for (const MeshVertex* corner : face.corners) nearCap->corners.push_back(nearOf(corner));
-        for (auto it = face.corners.rbegin(); it != face.corners.rend(); ++it)
-            farCap->corners.push_back(farOf(*it));
-        if (input.backFaces) {
-            std::reverse(nearCap->corners.begin(), nearCap->corners.end());
-            std::reverse(farCap->corners.begin(), farCap->corners.end());
-        }
-        nearCap->computePlane();
-        farCap->computePlane();
-        volume->addFace(std::move(nearCap));
-        volume->addFace(std::move(farCap));
-    }
-
-    // 4. Sides along the outline, in edge order, each wound as the kept face that
-    // uses the edge runs (reversed for back faces), so they face out like the caps.
-    for (int e = 0; e < mesh.edgeCount(); ++e) {
-        if (edgeUses[e] != 1) continue;
-        const MeshFace& face = *edgeFace[e];
-        const int n = face.cornerCount();
-        const MeshVertex* a = face.corners[static_cast<size_t>(edgeCorner[e])];
-        const MeshVertex* b = face.corners[static_cast<size_t>((edgeCorner[e] + 1) % n)];
-        if (input.backFaces) std::swap(a, b);
-        addFaceOver(*volume, {nearOf(a), farOf(a), farOf(b), nearOf(b)});
-    }
+    keepFacesNearLight(mesh, faces, input, scratch);
+    addNearAndFarCopies(*volume, input.light, scratch);
+    addCaps(*volume, input.backFaces, scratch);
+    addOutlineSides(*volume, mesh, input.backFaces, scratch);
     return volume;
 }
 

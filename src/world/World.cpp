@@ -275,9 +275,9 @@ void World::render(const CameraView& camera) {
 
 void World::setUpMatrices(const CameraView& camera) {
     projection_ = frameProjection(static_cast<float>(settings().gfxNearClipplane.number), shape_);
-    gDriver.dMatrixMode(1);
+    gDriver.dMatrixMode(dcode::kProjection);
     gDriver.dMatrix(projection_.m);
-    gDriver.dMatrixMode(2);
+    gDriver.dMatrixMode(dcode::kModelView);
     gDriver.dLoadIdentity();
     gDriver.dMatrix(camera.viewMatrix().m);
 

@@ -1,0 +1,86 @@
+// Entry points X(group, type, name), in fetch order: EXT extensions of the classic list.
+#pragma once
+
+// clang-format off
+#define VARNET_GL_EXT_ENTRY_POINTS(X)                                                              \
+    X(EXT_blend_color, PFNGLBLENDCOLOREXTPROC, glBlendColorEXT)                                    \
+    X(EXT_blend_func_separate, PFNGLBLENDFUNCSEPARATEEXTPROC, glBlendFuncSeparateEXT)              \
+    X(EXT_blend_minmax, PFNGLBLENDEQUATIONEXTPROC, glBlendEquationEXT)                             \
+    X(EXT_compiled_vertex_array, PFNGLLOCKARRAYSEXTPROC, glLockArraysEXT)                          \
+    X(EXT_compiled_vertex_array, PFNGLUNLOCKARRAYSEXTPROC, glUnlockArraysEXT)                      \
+    X(EXT_cull_vertex, PFNGLCULLPARAMETERDVEXTPROC, glCullParameterdvEXT)                          \
+    X(EXT_cull_vertex, PFNGLCULLPARAMETERFVEXTPROC, glCullParameterfvEXT)                          \
+    X(EXT_draw_range_elements, PFNGLDRAWRANGEELEMENTSEXTPROC, glDrawRangeElementsEXT)              \
+    X(EXT_fog_coord, PFNGLFOGCOORDFEXTPROC, glFogCoordfEXT)                                        \
+    X(EXT_fog_coord, PFNGLFOGCOORDFVEXTPROC, glFogCoordfvEXT)                                      \
+    X(EXT_fog_coord, PFNGLFOGCOORDDEXTPROC, glFogCoorddEXT)                                        \
+    X(EXT_fog_coord, PFNGLFOGCOORDDVEXTPROC, glFogCoorddvEXT)                                      \
+    X(EXT_fog_coord, PFNGLFOGCOORDPOINTEREXTPROC, glFogCoordPointerEXT)                            \
+    X(EXT_multi_draw_arrays, PFNGLMULTIDRAWARRAYSEXTPROC, glMultiDrawArraysEXT)                    \
+    X(EXT_multi_draw_arrays, PFNGLMULTIDRAWELEMENTSEXTPROC, glMultiDrawElementsEXT)                \
+    X(EXT_point_parameters, PFNGLPOINTPARAMETERFEXTPROC, glPointParameterfEXT)                     \
+    X(EXT_point_parameters, PFNGLPOINTPARAMETERFVEXTPROC, glPointParameterfvEXT)                   \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3BEXTPROC, glSecondaryColor3bEXT)                    \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3BVEXTPROC, glSecondaryColor3bvEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3DEXTPROC, glSecondaryColor3dEXT)                    \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3DVEXTPROC, glSecondaryColor3dvEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3FEXTPROC, glSecondaryColor3fEXT)                    \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3FVEXTPROC, glSecondaryColor3fvEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3IEXTPROC, glSecondaryColor3iEXT)                    \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3IVEXTPROC, glSecondaryColor3ivEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3SEXTPROC, glSecondaryColor3sEXT)                    \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3SVEXTPROC, glSecondaryColor3svEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3UBEXTPROC, glSecondaryColor3ubEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3UBVEXTPROC, glSecondaryColor3ubvEXT)                \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3UIEXTPROC, glSecondaryColor3uiEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3UIVEXTPROC, glSecondaryColor3uivEXT)                \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3USEXTPROC, glSecondaryColor3usEXT)                  \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLOR3USVEXTPROC, glSecondaryColor3usvEXT)                \
+    X(EXT_secondary_color, PFNGLSECONDARYCOLORPOINTEREXTPROC, glSecondaryColorPointerEXT)          \
+    X(EXT_stencil_two_side, PFNGLACTIVESTENCILFACEEXTPROC, glActiveStencilFaceEXT)                 \
+    X(EXT_vertex_shader, PFNGLBEGINVERTEXSHADEREXTPROC, glBeginVertexShaderEXT)                    \
+    X(EXT_vertex_shader, PFNGLENDVERTEXSHADEREXTPROC, glEndVertexShaderEXT)                        \
+    X(EXT_vertex_shader, PFNGLBINDVERTEXSHADEREXTPROC, glBindVertexShaderEXT)                      \
+    X(EXT_vertex_shader, PFNGLGENVERTEXSHADERSEXTPROC, glGenVertexShadersEXT)                      \
+    X(EXT_vertex_shader, PFNGLDELETEVERTEXSHADEREXTPROC, glDeleteVertexShaderEXT)                  \
+    X(EXT_vertex_shader, PFNGLSHADEROP1EXTPROC, glShaderOp1EXT)                                    \
+    X(EXT_vertex_shader, PFNGLSHADEROP2EXTPROC, glShaderOp2EXT)                                    \
+    X(EXT_vertex_shader, PFNGLSHADEROP3EXTPROC, glShaderOp3EXT)                                    \
+    X(EXT_vertex_shader, PFNGLSWIZZLEEXTPROC, glSwizzleEXT)                                        \
+    X(EXT_vertex_shader, PFNGLWRITEMASKEXTPROC, glWriteMaskEXT)                                    \
+    X(EXT_vertex_shader, PFNGLINSERTCOMPONENTEXTPROC, glInsertComponentEXT)                        \
+    X(EXT_vertex_shader, PFNGLEXTRACTCOMPONENTEXTPROC, glExtractComponentEXT)                      \
+    X(EXT_vertex_shader, PFNGLGENSYMBOLSEXTPROC, glGenSymbolsEXT)                                  \
+    X(EXT_vertex_shader, PFNGLSETINVARIANTEXTPROC, glSetInvariantEXT)                              \
+    X(EXT_vertex_shader, PFNGLSETLOCALCONSTANTEXTPROC, glSetLocalConstantEXT)                      \
+    X(EXT_vertex_shader, PFNGLVARIANTBVEXTPROC, glVariantbvEXT)                                    \
+    X(EXT_vertex_shader, PFNGLVARIANTSVEXTPROC, glVariantsvEXT)                                    \
+    X(EXT_vertex_shader, PFNGLVARIANTIVEXTPROC, glVariantivEXT)                                    \
+    X(EXT_vertex_shader, PFNGLVARIANTFVEXTPROC, glVariantfvEXT)                                    \
+    X(EXT_vertex_shader, PFNGLVARIANTDVEXTPROC, glVariantdvEXT)                                    \
+    X(EXT_vertex_shader, PFNGLVARIANTUBVEXTPROC, glVariantubvEXT)                                  \
+    X(EXT_vertex_shader, PFNGLVARIANTUSVEXTPROC, glVariantusvEXT)                                  \
+    X(EXT_vertex_shader, PFNGLVARIANTUIVEXTPROC, glVariantuivEXT)                                  \
+    X(EXT_vertex_shader, PFNGLVARIANTPOINTEREXTPROC, glVariantPointerEXT)                          \
+    X(EXT_vertex_shader, PFNGLENABLEVARIANTCLIENTSTATEEXTPROC, glEnableVariantClientStateEXT)      \
+    X(EXT_vertex_shader, PFNGLDISABLEVARIANTCLIENTSTATEEXTPROC, glDisableVariantClientStateEXT)    \
+    X(EXT_vertex_shader, PFNGLBINDLIGHTPARAMETEREXTPROC, glBindLightParameterEXT)                  \
+    X(EXT_vertex_shader, PFNGLBINDMATERIALPARAMETEREXTPROC, glBindMaterialParameterEXT)            \
+    X(EXT_vertex_shader, PFNGLBINDTEXGENPARAMETEREXTPROC, glBindTexGenParameterEXT)                \
+    X(EXT_vertex_shader, PFNGLBINDTEXTUREUNITPARAMETEREXTPROC, glBindTextureUnitParameterEXT)      \
+    X(EXT_vertex_shader, PFNGLBINDPARAMETEREXTPROC, glBindParameterEXT)                            \
+    X(EXT_vertex_shader, PFNGLISVARIANTENABLEDEXTPROC, glIsVariantEnabledEXT)                      \
+    X(EXT_vertex_shader, PFNGLGETVARIANTBOOLEANVEXTPROC, glGetVariantBooleanvEXT)                  \
+    X(EXT_vertex_shader, PFNGLGETVARIANTINTEGERVEXTPROC, glGetVariantIntegervEXT)                  \
+    X(EXT_vertex_shader, PFNGLGETVARIANTFLOATVEXTPROC, glGetVariantFloatvEXT)                      \
+    X(EXT_vertex_shader, PFNGLGETVARIANTPOINTERVEXTPROC, glGetVariantPointervEXT)                  \
+    X(EXT_vertex_shader, PFNGLGETINVARIANTBOOLEANVEXTPROC, glGetInvariantBooleanvEXT)              \
+    X(EXT_vertex_shader, PFNGLGETINVARIANTINTEGERVEXTPROC, glGetInvariantIntegervEXT)              \
+    X(EXT_vertex_shader, PFNGLGETINVARIANTFLOATVEXTPROC, glGetInvariantFloatvEXT)                  \
+    X(EXT_vertex_shader, PFNGLGETLOCALCONSTANTBOOLEANVEXTPROC, glGetLocalConstantBooleanvEXT)      \
+    X(EXT_vertex_shader, PFNGLGETLOCALCONSTANTINTEGERVEXTPROC, glGetLocalConstantIntegervEXT)      \
+    X(EXT_vertex_shader, PFNGLGETLOCALCONSTANTFLOATVEXTPROC, glGetLocalConstantFloatvEXT)          \
+    X(EXT_vertex_weighting, PFNGLVERTEXWEIGHTFEXTPROC, glVertexWeightfEXT)                         \
+    X(EXT_vertex_weighting, PFNGLVERTEXWEIGHTFVEXTPROC, glVertexWeightfvEXT)                       \
+    X(EXT_vertex_weighting, PFNGLVERTEXWEIGHTPOINTEREXTPROC, glVertexWeightPointerEXT)
+// clang-format on
