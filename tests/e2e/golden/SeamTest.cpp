@@ -58,7 +58,7 @@ protected:
     }
 };
 
-int clearPixels(const reference::RgbImage& picture, std::string& where) {
+int clearPixels(const RgbImage& picture, std::string& where) {
     int found = 0;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
@@ -89,7 +89,7 @@ TEST_P(Seams, NoPixelShowsTheClearColour) {
         if (found == 0) continue;
         const std::string file =
             std::string("seams-") + level.name + "-" + std::to_string(v) + ".png";
-        reference::writePng(failureFolder() / file, capture.picture);
+        writePng(failureFolder() / file, capture.picture);
         ADD_FAILURE() << level.name << " from \"" << level.views[v] << "\" at " << size.width
                       << " x " << size.height << ": " << found << " pixels of the clear colour, at"
                       << where << "; picture " << (failureFolder() / file).string();
