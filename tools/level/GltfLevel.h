@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "TgaWriter.h"
 #include "level/LevelSource.h"
 
 namespace arvel::level {
@@ -39,13 +40,11 @@ struct GltfOptions {
     bool decodeImages = true;
 };
 
-// A material's image, decoded, to be written as the Targa file `name` beside the map.
+// A material's image, decoded (3 or 4 channels), to be written as the Targa file
+// `name` beside the map.
 struct LevelImage {
     std::string name;
-    int width = 0;
-    int height = 0;
-    int channels = 0;             // 3 or 4
-    std::vector<uint8_t> pixels;  // rows from the top
+    content::Image picture;
 };
 
 struct GltfLevel {

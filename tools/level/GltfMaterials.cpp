@@ -26,7 +26,7 @@ std::string fileSafe(const std::string& name) {
 }
 
 // tinygltf gives RGBA at 8 or 16 bits; an image without transparency keeps 3 channels.
-void convert(const tinygltf::Image& image, LevelImage& out) {
+void convert(const tinygltf::Image& image, content::Image& out) {
     const size_t pixels = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
     const size_t channels = static_cast<size_t>(std::max(image.component, 1));
     const size_t bytes = image.bits == 16 ? 2 : 1;
@@ -80,10 +80,7 @@ std::string GltfMaterials::imageFile(int texture, const std::string& material, c
     const std::string shown =
         image.uri.empty() || startsWith(image.uri, "data:") ? inQuotes(label) : inQuotes(image.uri);
     LevelImage out;
-    out.name = prefix_ + fileSafe(label) + ".tga";
-    for (const LevelImage& other : images_)
-        if (other.name == out.name)
-            out.name = prefix_ + fileSafe(label) + "_" + std::to_string(source) + ".tga";
+    out.name = uniqueName(label, static_cast<size_t>(source));
     if (decoding_.decode) {
         const auto failure = decoding_.failures.find(source);
         if (failure != decoding_.failures.end())
@@ -98,31 +95,36 @@ std::string GltfMaterials::imageFile(int texture, const std::string& material, c
             throw level_.error("material " + inQuotes(material),
                                std::string("its ") + role + " image " + shown +
                                    " is larger than 8192 pixels across");
-        convert(image, out);
+        convert(image, out.picture);
     }
     imageFiles_[source] = out.name;
     images_.push_back(std::move(out));
     return images_.back().name;
 }
 
+// The file name for an image labelled so; tag tells apart two labels that read alike.
+std::string GltfMaterials::uniqueName(const std::string& label, size_t tag) const {
+    const std::string name = prefix_ + fileSafe(label) + ".tga";
+    for (const LevelImage& other : images_)
+        if (other.name == name)
+            return prefix_ + fileSafe(label) + "_" + std::to_string(tag) + ".tga";
+    return name;
+}
+
 // An 8 x 8 image of one colour, given as glTF gives colours (linear) and stored as
 // images are (sRGB).
 std::string GltfMaterials::plainImage(const std::string& label, const Vec3& linear) {
     LevelImage out;
-    out.name = prefix_ + fileSafe(label) + ".tga";
-    for (const LevelImage& other : images_)
-        if (other.name == out.name)
-            out.name = prefix_ + fileSafe(label) + "_" + std::to_string(images_.size()) + ".tga";
-    out.width = out.height = 8;
-    out.channels = 3;
+    out.name = uniqueName(label, images_.size());
+    out.picture = content::Image(8, 8, 3);
     uint8_t rgb[3];
     for (int c = 0; c < 3; ++c) {
         const double x = std::clamp(std::isfinite(linear[c]) ? linear[c] : 1.0, 0.0, 1.0);
         const double srgb = x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1.0 / 2.4) - 0.055;
         rgb[c] = static_cast<uint8_t>(std::lround(srgb * 255.0));
     }
-    for (int i = 0; i < out.width * out.height; ++i)
-        out.pixels.insert(out.pixels.end(), rgb, rgb + 3);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) out.picture.set(x, y, {rgb[0], rgb[1], rgb[2]});
     images_.push_back(std::move(out));
     return images_.back().name;
 }

@@ -40,6 +40,7 @@ public:
 private:
     std::string imageFile(int texture, const std::string& material, const char* role);
     std::string plainImage(const std::string& label, const Vec3& linear);
+    std::string uniqueName(const std::string& label, size_t tag) const;
 
     const tinygltf::Model& model_;
     const ImageDecoding& decoding_;

@@ -70,14 +70,8 @@ int main(int argc, char** argv) {
             options.texturePrefix = std::filesystem::path(mapName).stem().string() + "_";
             arvel::level::GltfLevel gltf = arvel::level::loadGltfLevel(sourceName, options);
             const std::filesystem::path folder = std::filesystem::path(mapName).parent_path();
-            for (arvel::level::LevelImage& image : gltf.images) {
-                arvel::content::Image picture;
-                picture.width = image.width;
-                picture.height = image.height;
-                picture.channels = image.channels;
-                picture.pixels = std::move(image.pixels);
-                images.emplace_back(folder / image.name, std::move(picture));
-            }
+            for (arvel::level::LevelImage& image : gltf.images)
+                images.emplace_back(folder / image.name, std::move(image.picture));
             source = std::move(gltf.source);
 #else
             std::fprintf(stderr,
