@@ -124,51 +124,36 @@ TEST_F(VarnetContext, ClearBufferFillsTheClearColour) {
     EXPECT_EQ(readPixel(kSize - 1, kSize - 1), (Rgba{255, 0, 0, 255}));
 }
 
-TEST_F(VarnetContext, ClearMaskColourLeavesDepthAndStencil) {
-    clearAll(0.0f, 0.0f, 1.0f, 0.25f, 3);
-    gDriver.dClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    gDriver.dClearDepth(1.0f);
-    gDriver.dClearStencil(9);
-    gDriver.dSetClear(dcode::kClearColour);
-    gDriver.dClearBuffer();
-    EXPECT_EQ(readPixel(5, 5), (Rgba{0, 255, 0, 255})) << describe(readPixel(5, 5));
-    EXPECT_NEAR(readDepth(5, 5), 0.25f, 1e-3f);
-    EXPECT_EQ(readStencil(5, 5), 3);
-}
-
-TEST_F(VarnetContext, ClearMaskDepthLeavesColourAndStencil) {
-    clearAll(0.0f, 0.0f, 1.0f, 0.25f, 3);
-    gDriver.dClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    gDriver.dClearDepth(0.75f);
-    gDriver.dClearStencil(9);
-    gDriver.dSetClear(dcode::kClearDepth);
-    gDriver.dClearBuffer();
-    EXPECT_EQ(readPixel(5, 5), (Rgba{0, 0, 255, 255})) << describe(readPixel(5, 5));
-    EXPECT_NEAR(readDepth(5, 5), 0.75f, 1e-3f);
-    EXPECT_EQ(readStencil(5, 5), 3);
-}
-
-TEST_F(VarnetContext, ClearMaskStencilLeavesColourAndDepth) {
-    clearAll(0.0f, 0.0f, 1.0f, 0.25f, 3);
-    gDriver.dClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    gDriver.dClearDepth(0.75f);
-    gDriver.dClearStencil(9);
-    gDriver.dSetClear(dcode::kClearStencil);
-    gDriver.dClearBuffer();
-    EXPECT_EQ(readPixel(5, 5), (Rgba{0, 0, 255, 255})) << describe(readPixel(5, 5));
-    EXPECT_NEAR(readDepth(5, 5), 0.25f, 1e-3f);
-    EXPECT_EQ(readStencil(5, 5), 9);
-}
-
-TEST_F(VarnetContext, EmptyClearMaskClearsNothing) {
-    clearAll(0.0f, 0.0f, 1.0f, 0.25f, 3);
-    gDriver.dClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-    gDriver.dClearStencil(9);
-    gDriver.dSetClear(0);
-    gDriver.dClearBuffer();
-    EXPECT_EQ(readPixel(5, 5), (Rgba{0, 0, 255, 255})) << describe(readPixel(5, 5));
-    EXPECT_EQ(readStencil(5, 5), 3);
-    EXPECT_EQ(gDriver.dError(), 0);
+// Each mask clears its buffers to green, depth 0.75 and stencil 9, and leaves the
+// others at blue, 0.25 and 3.
+TEST_F(VarnetContext, ClearMaskClearsOnlyItsBuffers) {
+    const Rgba blue{0, 0, 255, 255}, green{0, 255, 0, 255};
+    struct Case {
+        const char* name;
+        int mask;
+        Rgba colour;
+        float depth;
+        int stencil;
+    };
+    const Case cases[] = {
+        {"colour", dcode::kClearColour, green, 0.25f, 3},
+        {"depth", dcode::kClearDepth, blue, 0.75f, 3},
+        {"stencil", dcode::kClearStencil, blue, 0.25f, 9},
+        {"empty", 0, blue, 0.25f, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clearAll(0.0f, 0.0f, 1.0f, 0.25f, 3);
+        gDriver.dClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        gDriver.dClearDepth(0.75f);
+        gDriver.dClearStencil(9);
+        gDriver.dSetClear(c.mask);
+        gDriver.dClearBuffer();
+        EXPECT_EQ(readPixel(5, 5), c.colour) << describe(readPixel(5, 5));
+        EXPECT_NEAR(readDepth(5, 5), c.depth, 1e-3f);
+        EXPECT_EQ(readStencil(5, 5), c.stencil);
+        EXPECT_EQ(gDriver.dError(), 0);
+    }
 }
 
 TEST_F(VarnetContext, ClearBufferKeepsUsingTheStoredMask) {

@@ -78,11 +78,7 @@ END
 }
 
 TEST_F(ArbPrograms, DisablingReturnsToFixedFunction) {
-    DVertexProgram* program = vertexProgram(kGreenVertex);
-    DPixelShader* shader = pixelShader(kSwizzlePixel);
-    ASSERT_NE(program, nullptr);
-    ASSERT_NE(shader, nullptr);
-    expectDisablingReturnsToFixedFunction(program, shader);
+    expectDisablingReturnsToFixedFunction(kGreenVertex, kSwizzlePixel);
 }
 
 TEST_F(ArbPrograms, LocalParameterIsFoundByItsDeclaredName) {
@@ -112,11 +108,7 @@ TEST_F(ArbPrograms, SettingAnotherProgramsParameterLeavesTheBoundOneRunning) {
 }
 
 TEST_F(ArbPrograms, MatrixParameterFillsFourLocalsWithItsRows) {
-    DVertexProgram* program = vertexProgram(kTransformVertex);
-    ASSERT_NE(program, nullptr);
-    DParameter* transform = gDriver.dGetVertexProgramParameter("transform", program);
-    ASSERT_NE(transform, nullptr);
-    expectQuarterScreenTransform(program, transform);
+    expectQuarterScreenTransform(kTransformVertex);
 }
 
 TEST_F(ArbPrograms, ArbVertexProgramFeedsGlslPixelShader) {

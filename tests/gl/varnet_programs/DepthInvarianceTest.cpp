@@ -45,40 +45,36 @@ protected:
     }
 };
 
-TEST_F(DepthInvariance, GlslFtransformPassCoversTheFixedFunctionPass) {
-    DVertexProgram* program = vertexProgram(R"(#version 120
+TEST_F(DepthInvariance, ProgramPassCoversTheFixedFunctionPass) {
+    struct Case {
+        const char* name;
+        const char* profile;
+        const char* source;
+    };
+    const Case cases[] = {
+        {"GLSL ftransform", "glsl", R"(#version 120
 void main() { gl_Position = ftransform(); gl_FrontColor = gl_Color; }
-)");
-    ASSERT_NE(program, nullptr);
-    int green = 0, red = 0;
-    drawTwoPasses(program, green, red);
-    EXPECT_GT(green, 5000);
-    EXPECT_EQ(red, 0);
-}
-
-TEST_F(DepthInvariance, GlslModelViewProjectionPassCoversTheFixedFunctionPass) {
-    DVertexProgram* program = vertexProgram(R"(#version 120
+)"},
+        {"GLSL model-view-projection", "glsl", R"(#version 120
 void main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; gl_FrontColor = gl_Color; }
-)");
-    ASSERT_NE(program, nullptr);
-    int green = 0, red = 0;
-    drawTwoPasses(program, green, red);
-    EXPECT_GT(green, 5000);
-    EXPECT_EQ(red, 0);
-}
-
-TEST_F(DepthInvariance, ArbPositionInvariantPassCoversTheFixedFunctionPass) {
-    gDriver.dSetVPProfile("arb");
-    DVertexProgram* program = vertexProgram(R"(!!ARBvp1.0
+)"},
+        {"ARB position invariant", "arb", R"(!!ARBvp1.0
 OPTION ARB_position_invariant;
 MOV result.color, vertex.color;
 END
-)");
-    ASSERT_NE(program, nullptr);
-    int green = 0, red = 0;
-    drawTwoPasses(program, green, red);
-    EXPECT_GT(green, 5000);
-    EXPECT_EQ(red, 0);
+)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clear();
+        gDriver.dSetVPProfile(c.profile);
+        DVertexProgram* program = vertexProgram(c.source);
+        ASSERT_NE(program, nullptr);
+        int green = 0, red = 0;
+        drawTwoPasses(program, green, red);
+        EXPECT_GT(green, 5000);
+        EXPECT_EQ(red, 0);
+    }
 }
 
 }  // namespace

@@ -81,11 +81,7 @@ TEST_F(GlslPrograms, BothStagesPassTheirOwnVaryings) {
 }
 
 TEST_F(GlslPrograms, BothStagesDisabledDrawFixedFunction) {
-    DVertexProgram* program = vertexProgram(kGreenVertex);
-    DPixelShader* shader = pixelShader(kSwizzlePixel);
-    ASSERT_NE(program, nullptr);
-    ASSERT_NE(shader, nullptr);
-    expectDisablingReturnsToFixedFunction(program, shader);
+    expectDisablingReturnsToFixedFunction(kGreenVertex, kSwizzlePixel);
 }
 
 TEST_F(GlslPrograms, EnablingWithoutABoundProgramKeepsFixedFunction) {
@@ -139,11 +135,7 @@ TEST_F(GlslPrograms, ParameterLookupIsStableAndKnowsOnlyDeclaredUniforms) {
 }
 
 TEST_F(GlslPrograms, MatrixParameterIsReadColumnMajor) {
-    DVertexProgram* program = vertexProgram(kTransformVertex);
-    ASSERT_NE(program, nullptr);
-    DParameter* transform = gDriver.dGetVertexProgramParameter("transform", program);
-    ASSERT_NE(transform, nullptr);
-    expectQuarterScreenTransform(program, transform);
+    expectQuarterScreenTransform(kTransformVertex);
 }
 
 // One texel of a colour on a texture unit, made with GL directly.

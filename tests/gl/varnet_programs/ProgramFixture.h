@@ -108,10 +108,14 @@ protected:
         EXPECT_EQ(readPixel(192, 128), kYellow) << describe(readPixel(192, 128));
     }
 
-    // Checks a vertex program's transform parameter: set to shrink the screen-filling
-    // quad to a quarter and move it right by half a screen (x from 0.25 to 0.75,
-    // pixels 160 to 224), only there is drawn.
-    void expectQuarterScreenTransform(DVertexProgram* program, DParameter* transform) {
+    // Checks the matrix parameter "transform" of a vertex program: set to shrink the
+    // screen-filling quad to a quarter and move it right by half a screen (x from 0.25
+    // to 0.75, pixels 160 to 224), only there is drawn.
+    void expectQuarterScreenTransform(const char* source) {
+        DVertexProgram* program = vertexProgram(source);
+        ASSERT_NE(program, nullptr);
+        DParameter* transform = gDriver.dGetVertexProgramParameter("transform", program);
+        ASSERT_NE(transform, nullptr);
         const float matrix[16] = {0.25f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 1, 0, 0.5f, 0, 0, 1};
         gDriver.dSetVertexProgramMatrix(transform, matrix);
         useVertexProgram(program);
@@ -122,8 +126,13 @@ protected:
         EXPECT_EQ(readPixel(192, 170), kBlack) << describe(readPixel(192, 170));
     }
 
-    // Checks that once both stages were in use, disabling them draws fixed-function red.
-    void expectDisablingReturnsToFixedFunction(DVertexProgram* program, DPixelShader* shader) {
+    // Checks that once both stages, built from these sources, were in use, disabling
+    // them draws fixed-function red.
+    void expectDisablingReturnsToFixedFunction(const char* vertexSource, const char* pixelSource) {
+        DVertexProgram* program = vertexProgram(vertexSource);
+        DPixelShader* shader = pixelShader(pixelSource);
+        ASSERT_NE(program, nullptr);
+        ASSERT_NE(shader, nullptr);
         useVertexProgram(program);
         usePixelShader(shader);
         gDriver.dDisableVertexProgram();

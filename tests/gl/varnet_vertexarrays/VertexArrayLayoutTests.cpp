@@ -97,90 +97,80 @@ protected:
     }
 };
 
-TEST_F(VertexArrayLayout, WritesInterleavePositionNormalTangentColourTexCoords) {
+using VertexArrayLayoutInEachKind = InEachMemoryKind<VertexArrayLayout>;
+INSTANTIATE_TEST_SUITE_P(Memory, VertexArrayLayoutInEachKind, kEveryMemoryKind, memoryKindName);
+
+TEST_P(VertexArrayLayoutInEachKind, WritesInterleavePositionNormalTangentColourTexCoords) {
     MeshData mesh;
     mesh.addRect(0, 0, 64, 64, kRed, {0.25f, 0.5f, 0.75f});
     RenderVertex& v = mesh.vertices[1];
     v.tangent[0] = 2, v.tangent[1] = 3, v.tangent[2] = 4;
     const uint8_t colour[4] = {1, 2, 3, 4};
     std::memcpy(v.colour, colour, 4);
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
-        const std::vector<uint8_t> bytes = storedBytes(array, 4 * 48);
-        float f[3];
-        const uint8_t* second = bytes.data() + 48;
-        std::memcpy(f, second, 12);
-        EXPECT_FLOAT_EQ(f[0], mesh.positions[1].x);
-        EXPECT_FLOAT_EQ(f[1], mesh.positions[1].y);
-        std::memcpy(f, second + 12, 12);
-        EXPECT_FLOAT_EQ(f[2], 0.75f) << "normal";
-        std::memcpy(f, second + 24, 12);
-        EXPECT_FLOAT_EQ(f[2], 4.0f) << "tangent";
-        EXPECT_EQ(std::memcmp(second + 36, colour, 4), 0) << "colour";
-        std::memcpy(f, second + 40, 8);
-        EXPECT_FLOAT_EQ(f[0], mesh.texCoords[1].u);
-        EXPECT_FLOAT_EQ(f[1], mesh.texCoords[1].v);
-        gDriver.dVAFree(array);
-    }
+    DVertexArray* array = allocWritten(mesh, GetParam());
+    ASSERT_NE(array, nullptr);
+    const std::vector<uint8_t> bytes = storedBytes(array, 4 * 48);
+    float f[3];
+    const uint8_t* second = bytes.data() + 48;
+    std::memcpy(f, second, 12);
+    EXPECT_FLOAT_EQ(f[0], mesh.positions[1].x);
+    EXPECT_FLOAT_EQ(f[1], mesh.positions[1].y);
+    std::memcpy(f, second + 12, 12);
+    EXPECT_FLOAT_EQ(f[2], 0.75f) << "normal";
+    std::memcpy(f, second + 24, 12);
+    EXPECT_FLOAT_EQ(f[2], 4.0f) << "tangent";
+    EXPECT_EQ(std::memcmp(second + 36, colour, 4), 0) << "colour";
+    std::memcpy(f, second + 40, 8);
+    EXPECT_FLOAT_EQ(f[0], mesh.texCoords[1].u);
+    EXPECT_FLOAT_EQ(f[1], mesh.texCoords[1].v);
+    gDriver.dVAFree(array);
 }
 
-TEST_F(VertexArrayLayout, UpdateWithColourMaskRewritesOnlyTheFourColourBytes) {
+TEST_P(VertexArrayLayoutInEachKind, UpdateWithColourMaskRewritesOnlyTheFourColourBytes) {
     MeshData first;
     first.addRect(0, 0, 64, 64, kRed, {0, 0, 1});
     MeshData second;
     second.addRect(100, 100, 200, 200, kGreen, {1, 0, 0});
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVertsArray(array, first.vertices.data(), 4);
-        const std::vector<uint8_t> before = storedBytes(array, 4 * 48);
-        gDriver.dVAUpdateVertsArray(array, second.vertices.data(), 4, dcode::kVertexColour);
-        const std::vector<uint8_t> after = storedBytes(array, 4 * 48);
-        for (int i = 0; i < 4 * 48; ++i) {
-            const bool colourByte = i % 48 >= 36 && i % 48 < 40;
-            if (colourByte)
-                EXPECT_EQ(after[i], kGreen[i % 48 - 36]) << "byte " << i;
-            else
-                EXPECT_EQ(after[i], before[i]) << "byte " << i;
-        }
-        gDriver.dVAFree(array);
+    DVertexArray* array = allocWritten(first, GetParam());
+    ASSERT_NE(array, nullptr);
+    const std::vector<uint8_t> before = storedBytes(array, 4 * 48);
+    gDriver.dVAUpdateVertsArray(array, second.vertices.data(), 4, dcode::kVertexColour);
+    const std::vector<uint8_t> after = storedBytes(array, 4 * 48);
+    for (int i = 0; i < 4 * 48; ++i) {
+        const bool colourByte = i % 48 >= 36 && i % 48 < 40;
+        if (colourByte)
+            EXPECT_EQ(after[i], kGreen[i % 48 - 36]) << "byte " << i;
+        else
+            EXPECT_EQ(after[i], before[i]) << "byte " << i;
     }
+    gDriver.dVAFree(array);
 }
 
-TEST_F(VertexArrayLayout, WithoutNormalTheTangentSitsAtByte12) {
+TEST_P(VertexArrayLayoutInEachKind, WithoutNormalTheTangentSitsAtByte12) {
     MeshData mesh;
     mesh.addRect(0, 0, 64, 64, kRed);
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        DVertexArray* array = gDriver.dVAAlloc(4, 0x105, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
-        renderOnce(array);
-        const ClientArray tangent = texCoords(7);
-        EXPECT_TRUE(tangent.enabled);
-        EXPECT_EQ(tangent.offset, 12);
-        EXPECT_EQ(tangent.size, 3);
-        EXPECT_EQ(tangent.stride, 32);
-        const ClientArray uv = texCoords(0);
-        EXPECT_TRUE(uv.enabled);
-        EXPECT_EQ(uv.offset, 24);
-        EXPECT_EQ(uv.size, 2);
-        EXPECT_FALSE(normals().enabled);
-        EXPECT_FALSE(colours().enabled);
-        gDriver.dVAFree(array);
-    }
+    DVertexArray* array = allocWritten(mesh, GetParam(), 0x105);
+    ASSERT_NE(array, nullptr);
+    renderOnce(array);
+    const ClientArray tangent = texCoords(7);
+    EXPECT_TRUE(tangent.enabled);
+    EXPECT_EQ(tangent.offset, 12);
+    EXPECT_EQ(tangent.size, 3);
+    EXPECT_EQ(tangent.stride, 32);
+    const ClientArray uv = texCoords(0);
+    EXPECT_TRUE(uv.enabled);
+    EXPECT_EQ(uv.offset, 24);
+    EXPECT_EQ(uv.size, 2);
+    EXPECT_FALSE(normals().enabled);
+    EXPECT_FALSE(colours().enabled);
+    gDriver.dVAFree(array);
 }
 
 TEST_F(VertexArrayLayout, AttributeOutsideTheMaskIsDisabledButKeepsLaterOffsets) {
     MeshData mesh;
     mesh.addRect(0, 0, 64, 64, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemoryStatic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryStatic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     gDriver.dVASetActiveAttribs(kFullFormat & ~dcode::kVertexNormal);
     renderOnce(array);
     EXPECT_FALSE(normals().enabled);
@@ -209,9 +199,8 @@ TEST_F(VertexArrayLayout, AttributeOutsideTheMaskIsDisabledButKeepsLaterOffsets)
 TEST_F(VertexArrayLayout, RenderLeavesClientTextureUnitZeroSelected) {
     MeshData mesh;
     mesh.addRect(0, 0, 64, 64, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemoryDynamic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryDynamic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     renderOnce(array);
     GLint unit = -1;
     glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &unit);

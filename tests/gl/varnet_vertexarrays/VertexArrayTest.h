@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "driver/Driver.h"
@@ -54,8 +55,6 @@ inline constexpr uint8_t kBlue[4] = {0, 0, 255, 255};
 class VertexArrayTest : public VarnetTest {
 protected:
     static constexpr int kFullFormat = 0x10F;
-    static constexpr int kMemoryKinds[3] = {dcode::kMemoryStatic, dcode::kMemoryDynamic,
-                                            dcode::kMemorySystem};
 
     void SetUp() override {
         VarnetTest::SetUp();
@@ -77,6 +76,14 @@ protected:
         gDriver.dClearBuffer();
     }
 
+    // An array of the given memory kind and format holding the mesh's vertices; null
+    // when the allocation fails.
+    static DVertexArray* allocWritten(const MeshData& mesh, int kind, int format = kFullFormat) {
+        DVertexArray* array = gDriver.dVAAlloc(mesh.count(), format, kind);
+        if (array) gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), mesh.count());
+        return array;
+    }
+
     // Binds and draws every rectangle of the array with 32-bit indices.
     void drawRects(DVertexArray* array, int rects) {
         const std::vector<uint32_t> indices = rectIndices(rects);
@@ -85,5 +92,25 @@ protected:
                           dcode::kPrimitiveTriangles, dcode::kIndexUnsignedInt);
     }
 };
+
+// A fixture whose tests run once in each kind of memory, the parameter, which names
+// the run: instantiate with INSTANTIATE_TEST_SUITE_P(Memory, Suite, kEveryMemoryKind,
+// memoryKindName).
+template <typename Fixture>
+class InEachMemoryKind : public Fixture, public ::testing::WithParamInterface<int> {};
+
+inline const auto kEveryMemoryKind =
+    ::testing::Values(dcode::kMemoryStatic, dcode::kMemoryDynamic, dcode::kMemorySystem);
+
+inline std::string memoryKindName(const ::testing::TestParamInfo<int>& info) {
+    switch (info.param) {
+        case dcode::kMemoryStatic:
+            return "Static";
+        case dcode::kMemoryDynamic:
+            return "Dynamic";
+        default:
+            return "System";
+    }
+}
 
 }  // namespace arvel::test

@@ -35,61 +35,49 @@ TEST_F(VertexArraySizes, NegativeOrOversizedCountsNeedNothingAndAllocateNothing)
 TEST_F(VertexArraySizes, HardwareElementLimitIs29) { EXPECT_EQ(gDriver.dVAMaxHWElements(), 29); }
 
 class VertexArrayDrawing : public VertexArrayTest {};
+using VertexArrayDrawingInEachKind = InEachMemoryKind<VertexArrayDrawing>;
+INSTANTIATE_TEST_SUITE_P(Memory, VertexArrayDrawingInEachKind, kEveryMemoryKind, memoryKindName);
 
-TEST_F(VertexArrayDrawing, EveryMemoryKindDrawsTheWrittenVertices) {
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        clear();
-        MeshData mesh;
-        mesh.addRect(0, 0, 128, 256, kRed);
-        mesh.addRect(128, 0, 256, 128, kGreen);
-        DVertexArray* array = gDriver.dVAAlloc(mesh.count(), kFullFormat, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), mesh.count());
-        drawRects(array, 2);
-        EXPECT_TRUE(colourAt(64, 128, 255, 0, 0));
-        EXPECT_TRUE(colourAt(192, 64, 0, 255, 0));
-        EXPECT_TRUE(isBlack(192, 192));
-        gDriver.dVAFree(array);
-    }
+TEST_P(VertexArrayDrawingInEachKind, DrawsTheWrittenVertices) {
+    MeshData mesh;
+    mesh.addRect(0, 0, 128, 256, kRed);
+    mesh.addRect(128, 0, 256, 128, kGreen);
+    DVertexArray* array = allocWritten(mesh, GetParam());
+    ASSERT_NE(array, nullptr);
+    drawRects(array, 2);
+    EXPECT_TRUE(colourAt(64, 128, 255, 0, 0));
+    EXPECT_TRUE(colourAt(192, 64, 0, 255, 0));
+    EXPECT_TRUE(isBlack(192, 192));
+    gDriver.dVAFree(array);
 }
 
-TEST_F(VertexArrayDrawing, ListAndArrayWritesStoreTheSameVertices) {
+TEST_P(VertexArrayDrawingInEachKind, ListAndArrayWritesStoreTheSameVertices) {
     MeshData mesh;
     mesh.addRect(0, 0, 128, 128, kBlue);
     std::vector<const RenderVertex*> refs;
     for (const RenderVertex& v : mesh.vertices) refs.push_back(&v);
     const DVertexList list{refs.data(), static_cast<int>(refs.size())};
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        clear();
-        DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVerts(array, &list);
-        drawRects(array, 1);
-        EXPECT_TRUE(colourAt(64, 64, 0, 0, 255));
-        EXPECT_TRUE(isBlack(192, 192));
-        gDriver.dVAFree(array);
-    }
+    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, GetParam());
+    ASSERT_NE(array, nullptr);
+    gDriver.dVAWriteVerts(array, &list);
+    drawRects(array, 1);
+    EXPECT_TRUE(colourAt(64, 64, 0, 0, 255));
+    EXPECT_TRUE(isBlack(192, 192));
+    gDriver.dVAFree(array);
 }
 
-TEST_F(VertexArrayDrawing, UpdateWithColourMaskChangesOnlyColours) {
+TEST_P(VertexArrayDrawingInEachKind, UpdateWithColourMaskChangesOnlyColours) {
     MeshData first;
     first.addRect(0, 0, 128, 256, kRed);
     MeshData second;  // elsewhere and green
     second.addRect(128, 0, 256, 256, kGreen, {0, 0, -1});
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        clear();
-        DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVertsArray(array, first.vertices.data(), 4);
-        gDriver.dVAUpdateVertsArray(array, second.vertices.data(), 4, dcode::kVertexColour);
-        drawRects(array, 1);
-        EXPECT_TRUE(colourAt(64, 128, 0, 255, 0)) << "the new colour where the old positions are";
-        EXPECT_TRUE(isBlack(192, 128)) << "positions kept";
-        gDriver.dVAFree(array);
-    }
+    DVertexArray* array = allocWritten(first, GetParam());
+    ASSERT_NE(array, nullptr);
+    gDriver.dVAUpdateVertsArray(array, second.vertices.data(), 4, dcode::kVertexColour);
+    drawRects(array, 1);
+    EXPECT_TRUE(colourAt(64, 128, 0, 255, 0)) << "the new colour where the old positions are";
+    EXPECT_TRUE(isBlack(192, 128)) << "positions kept";
+    gDriver.dVAFree(array);
 }
 
 TEST_F(VertexArrayDrawing, UpdateOfAListWithPositionMaskMovesTheVertices) {
@@ -100,9 +88,8 @@ TEST_F(VertexArrayDrawing, UpdateOfAListWithPositionMaskMovesTheVertices) {
     std::vector<const RenderVertex*> refs;
     for (const RenderVertex& v : second.vertices) refs.push_back(&v);
     const DVertexList list{refs.data(), 4};
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemoryDynamic);
+    DVertexArray* array = allocWritten(first, dcode::kMemoryDynamic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, first.vertices.data(), 4);
     gDriver.dVAUpdateVerts(array, &list, dcode::kVertexPosition);
     drawRects(array, 1);
     EXPECT_TRUE(isBlack(64, 128));
@@ -113,9 +100,8 @@ TEST_F(VertexArrayDrawing, UpdateOfAListWithPositionMaskMovesTheVertices) {
 TEST_F(VertexArrayDrawing, ColourOutsideTheActiveMaskLeavesTheCurrentColour) {
     MeshData mesh;
     mesh.addRect(0, 0, 256, 256, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemoryStatic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryStatic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     gDriver.dColor3(0, 0, 1);
     gDriver.dVASetActiveAttribs(kFullFormat & ~dcode::kVertexColour);
     drawRects(array, 1);
@@ -132,9 +118,8 @@ TEST_F(VertexArrayDrawing, NormalsInTheActiveMaskLightTheSurface) {
     MeshData mesh;
     mesh.addRect(0, 0, 128, 256, kRed, {0, 0, 1});
     mesh.addRect(128, 0, 256, 256, kRed, {0, 0, 1});
-    DVertexArray* array = gDriver.dVAAlloc(mesh.count(), kFullFormat, dcode::kMemoryStatic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryStatic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), mesh.count());
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glNormal3f(0, 0, -1);
@@ -157,9 +142,8 @@ TEST_F(VertexArrayDrawing, NormalsInTheActiveMaskLightTheSurface) {
 TEST_F(VertexArrayDrawing, ShortIndicesDraw) {
     MeshData mesh;
     mesh.addRect(0, 0, 256, 256, kGreen);
-    DVertexArray* array = gDriver.dVAAlloc(4, 0x9, dcode::kMemoryStatic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryStatic, 0x9);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
     gDriver.dVABind(array);
     gDriver.dVARender(array, indices, 6, dcode::kPrimitiveTriangles, GL_UNSIGNED_SHORT);
@@ -193,9 +177,8 @@ class VertexArrayStatistics : public VertexArrayTest {};
 TEST_F(VertexArrayStatistics, RenderAddsIndexCountOverThreeToTheTriangleTotal) {
     MeshData mesh;
     mesh.addRect(0, 0, 64, 64, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemoryStatic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryStatic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     const uint32_t indices[8] = {0, 1, 2, 0, 2, 3, 0, 1};
     gDriver.dVABind(array);
     const int before = gDriver.dNumRenderedTris();
@@ -211,15 +194,16 @@ TEST_F(VertexArrayStatistics, RenderAddsIndexCountOverThreeToTheTriangleTotal) {
 TEST_F(VertexArrayStatistics, NoDrawingPathCountsCacheMisses) {
     MeshData mesh;
     mesh.addRect(0, 0, 64, 64, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemorySystem);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemorySystem);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     drawRects(array, 1);
     EXPECT_EQ(gDriver.dCMisses(), 0);
     gDriver.dVAFree(array);
 }
 
 class VertexArrayBadInput : public VertexArrayTest {};
+using VertexArrayBadInputInEachKind = InEachMemoryKind<VertexArrayBadInput>;
+INSTANTIATE_TEST_SUITE_P(Memory, VertexArrayBadInputInEachKind, kEveryMemoryKind, memoryKindName);
 
 TEST_F(VertexArrayBadInput, NullHandlesDoNothing) {
     const uint32_t indices[3] = {0, 1, 2};
@@ -239,9 +223,8 @@ TEST_F(VertexArrayBadInput, NullHandlesDoNothing) {
 TEST_F(VertexArrayBadInput, MissingSourcesWriteNothing) {
     MeshData mesh;
     mesh.addRect(0, 0, 128, 128, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemoryDynamic);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemoryDynamic);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     gDriver.dVAWriteVerts(array, nullptr);
     gDriver.dVAWriteVertsArray(array, nullptr, 4);
     const DVertexList noItems{nullptr, 4};
@@ -258,34 +241,29 @@ TEST_F(VertexArrayBadInput, MissingSourcesWriteNothing) {
     gDriver.dVAFree(array);
 }
 
-TEST_F(VertexArrayBadInput, UpdatesLongerThanTheArrayAreBoundedToIt) {
+TEST_P(VertexArrayBadInputInEachKind, UpdatesLongerThanTheArrayAreBoundedToIt) {
     MeshData mesh;
     mesh.addRect(0, 0, 128, 128, kRed);
     mesh.addRect(128, 128, 256, 256, kGreen);
     std::vector<const RenderVertex*> refs;
     for (const RenderVertex& v : mesh.vertices) refs.push_back(&v);
     const DVertexList list{refs.data(), 8};
-    for (int kind : kMemoryKinds) {
-        SCOPED_TRACE(kind);
-        clear();
-        DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, kind);
-        ASSERT_NE(array, nullptr);
-        gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 8);
-        gDriver.dVAUpdateVerts(array, &list, -1);
-        gDriver.dVAUpdateVertsArray(array, mesh.vertices.data(), 1000, dcode::kVertexColour);
-        drawRects(array, 1);
-        EXPECT_TRUE(colourAt(64, 64, 255, 0, 0));
-        EXPECT_TRUE(isBlack(192, 192));
-        gDriver.dVAFree(array);
-    }
+    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, GetParam());
+    ASSERT_NE(array, nullptr);
+    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 8);
+    gDriver.dVAUpdateVerts(array, &list, -1);
+    gDriver.dVAUpdateVertsArray(array, mesh.vertices.data(), 1000, dcode::kVertexColour);
+    drawRects(array, 1);
+    EXPECT_TRUE(colourAt(64, 64, 255, 0, 0));
+    EXPECT_TRUE(isBlack(192, 192));
+    gDriver.dVAFree(array);
 }
 
 TEST_F(VertexArrayBadInput, IndicesPastTheArrayDrawAndCountNothing) {
     MeshData mesh;
     mesh.addRect(0, 0, 256, 256, kRed);
-    DVertexArray* array = gDriver.dVAAlloc(4, kFullFormat, dcode::kMemorySystem);
+    DVertexArray* array = allocWritten(mesh, dcode::kMemorySystem);
     ASSERT_NE(array, nullptr);
-    gDriver.dVAWriteVertsArray(array, mesh.vertices.data(), 4);
     gDriver.dVABind(array);
     const int before = gDriver.dNumRenderedTris();
     const uint32_t outside[6] = {0, 1, 2, 0, 2, 400000};

@@ -17,6 +17,7 @@ namespace {
 using test::addFace;
 using test::addPositions;
 using test::makeCube;
+using test::makeTriangle;
 
 class ShadowGeometryTest : public testing::Test {
 protected:
@@ -167,9 +168,7 @@ TEST_F(ShadowGeometryTest, ExtrudedSilhouetteSidesFaceOutOfTheShadowWhicheverFac
 
 TEST_F(ShadowGeometryTest, TriangleFacingTheLightGivesSixPositionsTwoCapsAndThreeSides) {
     Mesh triangle;
-    addPositions(triangle, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(triangle, {0, 1, 2});
-    triangle.buildEdges();
+    makeTriangle(triangle);
     const Vector4 light{0.25f, 0.25f, 2.0f, 0.0f};
     const auto volume = closedShadowVolume(triangle, {light, 10.0f, false, nullptr});
     ASSERT_EQ(volume->positionCount(), 6);
@@ -195,9 +194,7 @@ TEST_F(ShadowGeometryTest, TriangleFacingTheLightGivesSixPositionsTwoCapsAndThre
 
 TEST_F(ShadowGeometryTest, BackFaceSwitchChoosesFacesTurnedAwayFromTheLight) {
     Mesh triangle;
-    addPositions(triangle, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(triangle, {0, 1, 2});
-    triangle.buildEdges();
+    makeTriangle(triangle);
     const Vector4 below{0.25f, 0.25f, -2.0f, 0.0f};
     EXPECT_EQ(closedShadowVolume(triangle, {below, 10.0f, false, nullptr})->faceCount(), 0);
     const auto volume = closedShadowVolume(triangle, {below, 10.0f, true, nullptr});
@@ -209,9 +206,7 @@ TEST_F(ShadowGeometryTest, BackFaceSwitchChoosesFacesTurnedAwayFromTheLight) {
 
 TEST_F(ShadowGeometryTest, FacesAtOrBeyondTheRadiusCastNothing) {
     Mesh triangle;
-    addPositions(triangle, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(triangle, {0, 1, 2});
-    triangle.buildEdges();
+    makeTriangle(triangle);
     const Vector4 light{0.25f, 0.25f, 2.0f, 0.0f};
     EXPECT_EQ(closedShadowVolume(triangle, {light, 2.0f, false, nullptr})->faceCount(), 0);
     EXPECT_EQ(closedShadowVolume(triangle, {light, 1.5f, false, nullptr})->faceCount(), 0);
@@ -253,9 +248,7 @@ TEST_F(ShadowGeometryTest, ClosedVolumeOfAFaceListUsesThoseFacesOnly) {
 
 TEST_F(ShadowGeometryTest, LightOnAFaceGivesFiniteFarPositions) {
     Mesh triangle;
-    addPositions(triangle, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(triangle, {0, 1, 2});
-    triangle.buildEdges();
+    makeTriangle(triangle);
     const auto volume =
         closedShadowVolume(triangle, {{0.25f, 0.25f, 0.0f, 0.0f}, 10.0f, false, nullptr});
     ASSERT_EQ(volume->positionCount(), 6);

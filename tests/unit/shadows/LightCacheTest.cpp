@@ -41,9 +41,7 @@ float signedVolume(const CpuVolumeGeometry& g) {
 TEST_F(CpuVolumeTest, BackTriangleGivesTwoCapsAndThreeSideQuads) {
     Mesh mesh;
     // Faces +z, light below it on -z: the light is behind the triangle.
-    addPositions(mesh, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(mesh, {0, 1, 2});
-    mesh.buildEdges();
+    makeTriangle(mesh);
     const CpuVolumeGeometry g = buildCpuVolumeGeometry({&mesh, {0.25f, 0.25f, -2.0f, 0.0f}, 10.0f});
     EXPECT_EQ(g.nearCount, 3);
     EXPECT_EQ(g.positions.size(), 6u);
@@ -55,9 +53,7 @@ TEST_F(CpuVolumeTest, BackTriangleGivesTwoCapsAndThreeSideQuads) {
 
 TEST_F(CpuVolumeTest, FarPositionsArePushedOutToTheLightsReach) {
     Mesh mesh;
-    addPositions(mesh, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(mesh, {0, 1, 2});
-    mesh.buildEdges();
+    makeTriangle(mesh);
     const Vector4 light{0, 0, -2, 0};
     const CpuVolumeGeometry g = buildCpuVolumeGeometry({&mesh, light, 10.0f});
     // The face lies 2 from the light: everything goes 10 / 2 = 5 times as far.
@@ -82,9 +78,7 @@ TEST_F(CpuVolumeTest, FaceExactlyAtTheRadiusTakesNoPart) {
 
 TEST_F(CpuVolumeTest, FaceTowardsTheLightIsLitAndCastsNothing) {
     Mesh mesh;
-    addPositions(mesh, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
-    addFace(mesh, {0, 1, 2});
-    mesh.buildEdges();
+    makeTriangle(mesh);
     const CpuVolumeGeometry g = buildCpuVolumeGeometry({&mesh, {0.25f, 0.25f, 2.0f, 0.0f}, 10.0f});
     EXPECT_EQ(g.litFaces.size(), 1u);
     EXPECT_EQ(g.nearCount, 0);

@@ -61,6 +61,13 @@ inline void makeCube(Mesh& mesh, float size = 1.0f, Material* material = nullptr
         addFace(mesh, quad, material);
 }
 
+// The right triangle (0, 0, 0), (1, 0, 0), (0, 1, 0) facing +z, with its edges.
+inline void makeTriangle(Mesh& mesh) {
+    addPositions(mesh, {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}});
+    addFace(mesh, {0, 1, 2});
+    mesh.buildEdges();
+}
+
 // Little-endian records as the map files hold them.
 class ByteWriter {
 public:
