@@ -10,45 +10,37 @@
 namespace arvel::varnet {
 namespace {
 
-TEST(ExtensionWord, NameIsNotFoundInsideALongerName) {
-    EXPECT_FALSE(hasExtensionIn("GL_NV_vertex_program2", "GL_NV_vertex_program"));
-    EXPECT_FALSE(hasExtensionIn("GL_ARB_multitexture GL_NV_vertex_program2 GL_EXT_bgra",
-                                "GL_NV_vertex_program"));
-}
-
-TEST(ExtensionWord, NameIsNotFoundAsTheTailOfALongerName) {
-    EXPECT_FALSE(hasExtensionIn("XGL_NV_fence GL_EXT_bgra", "GL_NV_fence"));
-}
-
-TEST(ExtensionWord, NameIsFoundFirstInTheMiddleAndLast) {
-    const char* names = "GL_NV_vertex_program GL_ARB_multitexture GL_EXT_stencil_wrap";
-    EXPECT_TRUE(hasExtensionIn(names, "GL_NV_vertex_program"));
-    EXPECT_TRUE(hasExtensionIn(names, "GL_ARB_multitexture"));
-    EXPECT_TRUE(hasExtensionIn(names, "GL_EXT_stencil_wrap"));
-}
-
-TEST(ExtensionWord, NameIsFoundAloneAndWithATrailingBlank) {
-    EXPECT_TRUE(hasExtensionIn("GL_NV_fence", "GL_NV_fence"));
-    EXPECT_TRUE(hasExtensionIn("GL_NV_fence ", "GL_NV_fence"));
-}
-
-TEST(ExtensionWord, SearchGoesOnAfterAPartialOccurrence) {
-    EXPECT_TRUE(
-        hasExtensionIn("GL_NV_vertex_program2 GL_NV_vertex_program", "GL_NV_vertex_program"));
-}
-
-TEST(ExtensionWord, NameWithABlankIsNeverFound) {
-    const char* names = "GL_ARB_multitexture GL_EXT_bgra";
-    EXPECT_FALSE(hasExtensionIn(names, "GL_ARB_multitexture GL_EXT_bgra"));
-    EXPECT_FALSE(hasExtensionIn(names, "GL_EXT_bgra "));
-    EXPECT_FALSE(hasExtensionIn(names, " "));
-}
-
-TEST(ExtensionWord, EmptyNameOrMissingStringIsNeverFound) {
-    EXPECT_FALSE(hasExtensionIn("GL_ARB_multitexture", ""));
-    EXPECT_FALSE(hasExtensionIn("", "GL_ARB_multitexture"));
-    EXPECT_FALSE(hasExtensionIn(nullptr, "GL_ARB_multitexture"));
-    EXPECT_FALSE(hasExtensionIn("GL_ARB_multitexture", nullptr));
+// An extension name is found only as a whole blank-separated word.
+TEST(ExtensionWord, IsFoundOnlyAsAWholeWord) {
+    struct Case {
+        const char* why;
+        const char* names;
+        const char* name;
+        bool found;
+    };
+    const char* three = "GL_NV_vertex_program GL_ARB_multitexture GL_EXT_stencil_wrap";
+    const char* two = "GL_ARB_multitexture GL_EXT_bgra";
+    const Case cases[] = {
+        {"inside a longer name", "GL_NV_vertex_program2", "GL_NV_vertex_program", false},
+        {"inside a longer name among others",
+         "GL_ARB_multitexture GL_NV_vertex_program2 GL_EXT_bgra", "GL_NV_vertex_program", false},
+        {"tail of a longer name", "XGL_NV_fence GL_EXT_bgra", "GL_NV_fence", false},
+        {"first", three, "GL_NV_vertex_program", true},
+        {"in the middle", three, "GL_ARB_multitexture", true},
+        {"last", three, "GL_EXT_stencil_wrap", true},
+        {"alone", "GL_NV_fence", "GL_NV_fence", true},
+        {"with a trailing blank", "GL_NV_fence ", "GL_NV_fence", true},
+        {"after a partial occurrence", "GL_NV_vertex_program2 GL_NV_vertex_program",
+         "GL_NV_vertex_program", true},
+        {"name of two words", two, "GL_ARB_multitexture GL_EXT_bgra", false},
+        {"name with a trailing blank", two, "GL_EXT_bgra ", false},
+        {"name of a blank", two, " ", false},
+        {"empty name", "GL_ARB_multitexture", "", false},
+        {"empty string", "", "GL_ARB_multitexture", false},
+        {"missing string", nullptr, "GL_ARB_multitexture", false},
+        {"missing name", "GL_ARB_multitexture", nullptr, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(hasExtensionIn(c.names, c.name), c.found) << c.why;
 }
 
 struct VersionCase {

@@ -21,14 +21,19 @@ Image splitImage() {
     return image;
 }
 
+// The normalisation factors the driver gives the texture.
+void expectScales(DTexture* texture, float s, float t) {
+    float actualS = 0, actualT = 0;
+    gDriver.dGetNormalizationFactors(texture, &actualS, &actualT);
+    EXPECT_FLOAT_EQ(actualS, s);
+    EXPECT_FLOAT_EQ(actualT, t);
+}
+
 TEST_F(RegisterTextureTest, PaddedImageIsPowerOfTwoWithFractionalScales) {
     const Image image = splitImage();
     DTexture* texture = registerImage(image, /*mipmap*/ true, /*exactSize*/ false);
     ASSERT_NE(texture, nullptr);
-    float s = 0, t = 0;
-    gDriver.dGetNormalizationFactors(texture, &s, &t);
-    EXPECT_FLOAT_EQ(s, 0.78125f);
-    EXPECT_FLOAT_EQ(t, 0.78125f);
+    expectScales(texture, 0.78125f, 0.78125f);
 
     gDriver.dActivateTexture(texture, 0, 0);
     EXPECT_NE(boundOn(0, GL_TEXTURE_BINDING_2D), 0);
@@ -38,7 +43,7 @@ TEST_F(RegisterTextureTest, PaddedImageIsPowerOfTwoWithFractionalScales) {
     // Scaled coordinates show the image across the window; unscaled ones show the
     // zero padding beyond it.
     gDriver.dSetTextureParam(texture, 304, 1);
-    drawWindow(s, t);
+    drawWindow(0.78125f, 0.78125f);
     EXPECT_TRUE(colourAt(20, 128, 255, 0, 0));
     EXPECT_TRUE(colourAt(236, 128, 0, 255, 0));
     clear(0, 0, 1);
@@ -51,10 +56,7 @@ TEST_F(RegisterTextureTest, ExactSizeResamplesWithScalesOfOne) {
     const Image image = splitImage();
     DTexture* texture = registerImage(image, /*mipmap*/ true, /*exactSize*/ true);
     ASSERT_NE(texture, nullptr);
-    float s = 0, t = 0;
-    gDriver.dGetNormalizationFactors(texture, &s, &t);
-    EXPECT_FLOAT_EQ(s, 1.0f);
-    EXPECT_FLOAT_EQ(t, 1.0f);
+    expectScales(texture, 1.0f, 1.0f);
     gDriver.dActivateTexture(texture, 0, 0);
     EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 128);
     EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 64);
@@ -68,17 +70,14 @@ TEST_F(RegisterTextureTest, WithoutMipmapsANonPowerOfTwoImageGoesOnTheRectangleT
     const Image image = splitImage();
     DTexture* texture = registerImage(image);
     ASSERT_NE(texture, nullptr);
-    float s = 0, t = 0;
-    gDriver.dGetNormalizationFactors(texture, &s, &t);
-    EXPECT_FLOAT_EQ(s, 100.0f);
-    EXPECT_FLOAT_EQ(t, 50.0f);
+    expectScales(texture, 100.0f, 50.0f);
 
     gDriver.dActivateTexture(texture, 0, 0);
     EXPECT_TRUE(enabledOn(0, GL_TEXTURE_RECTANGLE_NV));
     EXPECT_NE(boundOn(0, GL_TEXTURE_BINDING_RECTANGLE_NV), 0);
     EXPECT_EQ(level(GL_TEXTURE_RECTANGLE_NV, 0, GL_TEXTURE_WIDTH), 100);
     EXPECT_EQ(level(GL_TEXTURE_RECTANGLE_NV, 0, GL_TEXTURE_HEIGHT), 50);
-    drawWindow(s, t);  // texel coordinates
+    drawWindow(100.0f, 50.0f);  // texel coordinates
     EXPECT_TRUE(colourAt(20, 128, 255, 0, 0));
     EXPECT_TRUE(colourAt(236, 128, 0, 255, 0));
 }
@@ -88,10 +87,7 @@ TEST_F(RegisterTextureTest, PowerOfTwoImageWithoutMipmapsStaysTwoDimensional) {
     image.fill({0, 0, 255});
     DTexture* texture = registerImage(image);
     ASSERT_NE(texture, nullptr);
-    float s = 0, t = 0;
-    gDriver.dGetNormalizationFactors(texture, &s, &t);
-    EXPECT_FLOAT_EQ(s, 1.0f);
-    EXPECT_FLOAT_EQ(t, 1.0f);
+    expectScales(texture, 1.0f, 1.0f);
     gDriver.dActivateTexture(texture, 0, 0);
     EXPECT_TRUE(enabledOn(0, GL_TEXTURE_2D));
     EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 16);
@@ -141,10 +137,7 @@ TEST_F(RegisterTextureTest, CubeMapUploadsSixFacesInOrder) {
     DTexture* texture =
         registerImages({faces.pixels.data()}, 8, 8, 1, false, false, dcode::kCubeMap);
     ASSERT_NE(texture, nullptr);
-    float s = 0, t = 0;
-    gDriver.dGetNormalizationFactors(texture, &s, &t);
-    EXPECT_FLOAT_EQ(s, 1.0f);
-    EXPECT_FLOAT_EQ(t, 1.0f);
+    expectScales(texture, 1.0f, 1.0f);
 
     gDriver.dActivateTexture(texture, 0, 0);
     EXPECT_TRUE(enabledOn(0, GL_TEXTURE_CUBE_MAP));
@@ -218,10 +211,7 @@ TEST_F(RegisterTextureTest, FloatImageWithMipmapsIsBoxFilteredOrGenerated) {
     EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 8);
     EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT), 4);
     EXPECT_EQ(level(GL_TEXTURE_2D, 3, GL_TEXTURE_WIDTH), 1);
-    float s = 0, t = 0;
-    gDriver.dGetNormalizationFactors(texture, &s, &t);
-    EXPECT_FLOAT_EQ(s, 5.0f / 8.0f);
-    EXPECT_FLOAT_EQ(t, 3.0f / 4.0f);
+    expectScales(texture, 5.0f / 8.0f, 3.0f / 4.0f);
 }
 
 TEST_F(RegisterTextureTest, CompressionRequestGivesACompressedTexture) {

@@ -131,13 +131,22 @@ std::vector<Ray> raysTowards(const Vector4& target, float spread, int count, uns
     return rays;
 }
 
+// Each test fills the mesh and builds or reads the tree from it.
+class FaceOctreeTest : public testing::Test {
+protected:
+    Mesh mesh;
+    FaceOctree tree;
+};
+using FaceOctreeBuild = FaceOctreeTest;
+using FaceOctreeQuery = FaceOctreeTest;
+using FaceOctreeRead = FaceOctreeTest;
+using FaceOctreeDrawing = FaceOctreeTest;
+
 // --- building ---
 
-TEST(FaceOctreeBuild, AtMostAHundredFacesMakeOneLeaf) {
+TEST_F(FaceOctreeBuild, AtMostAHundredFacesMakeOneLeaf) {
     std::mt19937 random(7);
-    Mesh mesh;
     addRandomTriangles(mesh, random, 100, 10.0f, 0.5f);
-    FaceOctree tree;
     tree.build(mesh);
     ASSERT_NE(tree.root(), nullptr);
     EXPECT_TRUE(tree.root()->leaf);
@@ -145,21 +154,17 @@ TEST(FaceOctreeBuild, AtMostAHundredFacesMakeOneLeaf) {
     EXPECT_EQ(tree.leafCount(), 1);
 }
 
-TEST(FaceOctreeBuild, RootBoxIsTheBoxOfTheCorners) {
-    Mesh mesh;
+TEST_F(FaceOctreeBuild, RootBoxIsTheBoxOfTheCorners) {
     addPositions(mesh, {{1, 2, 3, 0}, {4, 2, 3, 0}, {1, 6, -3, 0}, {100, 100, 100, 0}});
     addFace(mesh, {0, 1, 2});
-    FaceOctree tree;
     tree.build(mesh);
     EXPECT_EQ(tree.root()->box.min, (Vector4{1, 2, -3, 0}));
     EXPECT_EQ(tree.root()->box.max, (Vector4{4, 6, 3, 0}));
 }
 
-TEST(FaceOctreeBuild, LargerSetsSplitIntoLeavesOfAtMostAHundredListingEveryFace) {
+TEST_F(FaceOctreeBuild, LargerSetsSplitIntoLeavesOfAtMostAHundredListingEveryFace) {
     std::mt19937 random(11);
-    Mesh mesh;
     addRandomTriangles(mesh, random, 1500, 20.0f, 0.4f);
-    FaceOctree tree;
     tree.build(mesh);
     const Shape shape = shapeOf(tree);
     EXPECT_FALSE(tree.root()->leaf);
@@ -168,8 +173,7 @@ TEST(FaceOctreeBuild, LargerSetsSplitIntoLeavesOfAtMostAHundredListingEveryFace)
     EXPECT_EQ(shape.listed.size(), 1500u);
 }
 
-TEST(FaceOctreeBuild, LargeFaceCrossingABoxWithoutACornerInItIsListed) {
-    Mesh mesh;
+TEST_F(FaceOctreeBuild, LargeFaceCrossingABoxWithoutACornerInItIsListed) {
     // 101 small triangles in one corner force a split; the big one crosses child 7's
     // box with all its corners and plane sections far outside it.
     std::mt19937 random(3);
@@ -178,7 +182,6 @@ TEST(FaceOctreeBuild, LargeFaceCrossingABoxWithoutACornerInItIsListed) {
         mesh, {{-100, -100, 7.5f, 0}, {300, -100, 7.5f, 0}, {-100, 300, 7.5f, 0}, {10, 10, 10, 0}});
     MeshFace& big =
         addFace(mesh, {mesh.vertexCount() - 4, mesh.vertexCount() - 3, mesh.vertexCount() - 2});
-    FaceOctree tree;
     tree.build(mesh);
     ASSERT_FALSE(tree.root()->leaf);
     const Node& upper = *tree.root()->children[7];
@@ -191,8 +194,7 @@ TEST(FaceOctreeBuild, LargeFaceCrossingABoxWithoutACornerInItIsListed) {
     EXPECT_TRUE(listed.count(&big));
 }
 
-TEST(FaceOctreeBuild, FacesMeetingInOnePointStopSplitting) {
-    Mesh mesh;
+TEST_F(FaceOctreeBuild, FacesMeetingInOnePointStopSplitting) {
     // 150 thin triangles fanned round the origin, plus one far away so the root is
     // big: every box round the origin holds all of the fan.
     addPositions(mesh, {{0, 0, 0, 0}});
@@ -205,7 +207,6 @@ TEST(FaceOctreeBuild, FacesMeetingInOnePointStopSplitting) {
     }
     addPositions(mesh, {{50, 50, 50, 0}, {51, 50, 50, 0}, {50, 51, 50, 0}});
     addFace(mesh, {mesh.vertexCount() - 3, mesh.vertexCount() - 2, mesh.vertexCount() - 1});
-    FaceOctree tree;
     tree.build(mesh);
     const Shape shape = shapeOf(tree);
     EXPECT_LE(shape.depth, FaceOctree::kMaxBuildDepth);
@@ -214,31 +215,26 @@ TEST(FaceOctreeBuild, FacesMeetingInOnePointStopSplitting) {
     expectSameHits(mesh, tree, raysTowards({0, 0, 0.3f, 0}, 1.0f, 500, 5));
 }
 
-TEST(FaceOctreeBuild, FacesThatEveryChildHoldsStayInOneLeaf) {
-    Mesh mesh;
+TEST_F(FaceOctreeBuild, FacesThatEveryChildHoldsStayInOneLeaf) {
     // 120 copies of one large quad: no split can separate them.
     addPositions(mesh, {{0, 0, 0, 0}, {8, 0, 8, 0}, {8, 8, 8, 0}, {0, 8, 0, 0}});
     for (int i = 0; i < 120; ++i) addFace(mesh, {0, 1, 2, 3});
-    FaceOctree tree;
     tree.build(mesh);
     EXPECT_EQ(tree.leafCount(), 1);
 }
 
 // --- queries ---
 
-TEST(FaceOctreeQuery, RandomRaysFindWhatTestingEveryFaceFinds) {
+TEST_F(FaceOctreeQuery, RandomRaysFindWhatTestingEveryFaceFinds) {
     std::mt19937 random(2024);
-    Mesh mesh;
     addRandomTriangles(mesh, random, 2000, 20.0f, 1.5f);
-    FaceOctree tree;
     tree.build(mesh);
     ASSERT_GT(tree.leafCount(), 8);
     expectSameHits(mesh, tree, randomRays(3000, 99, 20.0f));
 }
 
-TEST(FaceOctreeQuery, RaysInsideAClosedBoxOfManyQuadsFindTheWall) {
+TEST_F(FaceOctreeQuery, RaysInsideAClosedBoxOfManyQuadsFindTheWall) {
     // A room: a grid of inward quads on every wall, so hits land near leaf seams.
-    Mesh mesh;
     const int n = 12;
     const float size = 12.0f;
     auto at = [&](int axis, float a, float b, float c) {
@@ -267,7 +263,6 @@ TEST(FaceOctreeQuery, RaysInsideAClosedBoxOfManyQuadsFindTheWall) {
             }
         }
     }
-    FaceOctree tree;
     tree.build(mesh);
     std::mt19937 random(17);
     std::uniform_real_distribution<float> inside(0.5f, size - 0.5f), unit(-1.0f, 1.0f);
@@ -281,8 +276,7 @@ TEST(FaceOctreeQuery, RaysInsideAClosedBoxOfManyQuadsFindTheWall) {
     }
 }
 
-TEST(FaceOctreeQuery, HitFoundInTheFirstChildDoesNotHideANearerOneInTheNext) {
-    Mesh mesh;
+TEST_F(FaceOctreeQuery, HitFoundInTheFirstChildDoesNotHideANearerOneInTheNext) {
     // Two walls facing -x: the far one at x = 1.8, the near one at x = 1.5.
     addPositions(mesh, {{1.8f, 0, 0, 0},
                         {1.8f, 0, 1, 0},
@@ -301,7 +295,6 @@ TEST(FaceOctreeQuery, HitFoundInTheFirstChildDoesNotHideANearerOneInTheNext) {
     out.i32(2).i32(near.index).i32(far.index);
     for (int i = 2; i < 8; ++i) out.i32(0);
     DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
     tree.read(stream, mesh);
     Ray ray = Ray::fromDirection({-1, 0.5f, 0.5f, 0}, {1, 0, 0, 0});
     ray.twoSided = 0;
@@ -310,11 +303,9 @@ TEST(FaceOctreeQuery, HitFoundInTheFirstChildDoesNotHideANearerOneInTheNext) {
     EXPECT_EQ(face, &near);
 }
 
-TEST(FaceOctreeQuery, RayMissingTheRootFindsNothing) {
+TEST_F(FaceOctreeQuery, RayMissingTheRootFindsNothing) {
     std::mt19937 random(1);
-    Mesh mesh;
     addRandomTriangles(mesh, random, 300, 10.0f, 0.5f);
-    FaceOctree tree;
     tree.build(mesh);
     Ray ray = Ray::fromPoints({-5, -5, -5, 0}, {-5, 20, -5, 0}, 1, 0);
     MeshFace* face = &mesh.face(0);
@@ -324,10 +315,8 @@ TEST(FaceOctreeQuery, RayMissingTheRootFindsNothing) {
     EXPECT_EQ(empty.rayQuery(ray), kNoHit);
 }
 
-TEST(FaceOctreeQuery, FacesUnseenSinceTheCounterWrappedAreStillTested) {
-    Mesh mesh;
+TEST_F(FaceOctreeQuery, FacesUnseenSinceTheCounterWrappedAreStillTested) {
     test::makeCube(mesh, 2.0f);
-    FaceOctree tree;
     tree.build(mesh);
     const Ray hit = Ray::fromPoints({1, 1, -3, 0}, {1, 1, 10, 0}, 0, 0);
     const Ray miss = Ray::fromPoints({10, 10, 10, 0}, {20, 10, 10, 0}, 0, 0);
@@ -340,8 +329,7 @@ TEST(FaceOctreeQuery, FacesUnseenSinceTheCounterWrappedAreStillTested) {
 
 // --- reading ---
 
-TEST(FaceOctreeRead, SplitNodesTakeTheirChildrenInOrder) {
-    Mesh mesh;
+TEST_F(FaceOctreeRead, SplitNodesTakeTheirChildrenInOrder) {
     test::makeCube(mesh, 2.0f);
     ByteWriter out;
     out.vec3(0, 0, 0).vec3(2, 2, 2).i32(-1);
@@ -349,7 +337,6 @@ TEST(FaceOctreeRead, SplitNodesTakeTheirChildrenInOrder) {
     for (int i = 1; i < 7; ++i) out.i32(0);
     out.i32(2).i32(5).i32(1);
     DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
     tree.read(stream, mesh);
     EXPECT_EQ(stream.remaining(), 0);
     EXPECT_EQ(tree.leafCount(), 8);
@@ -362,45 +349,39 @@ TEST(FaceOctreeRead, SplitNodesTakeTheirChildrenInOrder) {
     EXPECT_EQ(root.children[1]->box.max, (Vector4{2, 1, 1, 0}));
 }
 
-TEST(FaceOctreeRead, EmptyLeafAndCountsBelowMinusOneHoldNothing) {
-    Mesh mesh;
+TEST_F(FaceOctreeRead, EmptyLeafAndCountsBelowMinusOneHoldNothing) {
     for (int n : {0, -2, -100}) {
         ByteWriter out;
         out.vec3(0, 0, 0).vec3(1, 1, 1).i32(n);
         DataStream stream(out.bytes().data(), out.size());
-        FaceOctree tree;
-        tree.read(stream, mesh);
-        EXPECT_TRUE(tree.root()->leaf);
-        EXPECT_TRUE(tree.root()->faces.empty());
-        EXPECT_EQ(tree.leafCount(), 1);
+        FaceOctree fresh;
+        fresh.read(stream, mesh);
+        EXPECT_TRUE(fresh.root()->leaf) << n;
+        EXPECT_TRUE(fresh.root()->faces.empty()) << n;
+        EXPECT_EQ(fresh.leafCount(), 1) << n;
     }
 }
 
-TEST(FaceOctreeRead, FaceIndexOutsideTheMeshThrowsTheSubscriptError) {
-    Mesh mesh;
+TEST_F(FaceOctreeRead, FaceIndexOutsideTheMeshThrowsTheSubscriptError) {
     test::makeCube(mesh);
     ByteWriter out;
     out.vec3(0, 0, 0).vec3(1, 1, 1).i32(1).i32(6);
     DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
     EXPECT_NE(exceptionText([&] { tree.read(stream, mesh); }).find("invalid vector<T> subscript"),
               std::string::npos);
 }
 
-TEST(FaceOctreeRead, NestingBeyondTheLimitIsRefusedNotFollowed) {
-    Mesh mesh;
+TEST_F(FaceOctreeRead, NestingBeyondTheLimitIsRefusedNotFollowed) {
     ByteWriter out;
     out.vec3(0, 0, 0).vec3(1, 1, 1);
     for (int i = 0; i <= FaceOctree::kMaxReadDepth; ++i) out.i32(-1);
     DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
     EXPECT_NE(exceptionText([&] { tree.read(stream, mesh); }).find("nested deeper than 64 levels"),
               std::string::npos);
 }
 
-TEST(FaceOctreeRead, ReadTreeAnswersAsTheBuiltOne) {
+TEST_F(FaceOctreeRead, ReadTreeAnswersAsTheBuiltOne) {
     std::mt19937 random(31);
-    Mesh mesh;
     addRandomTriangles(mesh, random, 1200, 15.0f, 1.0f);
     FaceOctree built;
     built.build(mesh);
@@ -409,7 +390,6 @@ TEST(FaceOctreeRead, ReadTreeAnswersAsTheBuiltOne) {
     out.vec3(built.root()->box.max.x, built.root()->box.max.y, built.root()->box.max.z);
     writeNode(out, *built.root());
     DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
     tree.read(stream, mesh);
     EXPECT_EQ(tree.leafCount(), built.leafCount());
     expectSameHits(mesh, tree, randomRays(1500, 8, 15.0f));
@@ -417,13 +397,11 @@ TEST(FaceOctreeRead, ReadTreeAnswersAsTheBuiltOne) {
 
 // --- debug drawing ---
 
-TEST(FaceOctreeDrawing, EveryLeafBoxIsDrawnAsTwelveWhiteLines) {
-    Mesh mesh;
+TEST_F(FaceOctreeDrawing, EveryLeafBoxIsDrawnAsTwelveWhiteLines) {
     ByteWriter out;
     out.vec3(0, 0, 0).vec3(2, 2, 2).i32(-1);
     for (int i = 0; i < 8; ++i) out.i32(0);
     DataStream stream(out.bytes().data(), out.size());
-    FaceOctree tree;
     tree.read(stream, mesh);
     test::RecordingDriver driver;
     tree.drawBoxes();
