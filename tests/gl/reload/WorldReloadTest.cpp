@@ -20,6 +20,7 @@
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
 #include "shared/TempDir.h"
+#include "support/ExceptionText.h"
 #include "support/MountFolder.h"
 #include "support/SolidTarga.h"
 #include "world/World.h"
@@ -60,13 +61,8 @@ protected:
         gDriver.dSetFPProfile("glsl");
         ASSERT_TRUE(mountOnly(folder));
         ASSERT_TRUE(mountShippedData());
-        std::string error;
-        try {
-            world = std::make_unique<World>(nullptr, kSize, kSize);
-        } catch (Exception* e) {
-            error = e->what();
-            delete e;
-        }
+        const std::string error =
+            exceptionText([&] { world = std::make_unique<World>(nullptr, kSize, kSize); });
         ASSERT_NE(world, nullptr) << error;
         gReports.clear();
         SetReportListener(&hear);

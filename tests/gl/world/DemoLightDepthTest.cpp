@@ -26,6 +26,7 @@
 #include "fs/FileSystem.h"
 #include "render/RenderQueue.h"
 #include "shared/TempDir.h"
+#include "support/ExceptionText.h"
 #include "support/GLFixture.h"
 #include "world/Camera.h"
 #include "world/Map.h"
@@ -103,13 +104,8 @@ protected:
         gDriver.dSetVPProfile(profile);
         gDriver.dSetFPProfile(profile);
         std::unique_ptr<World> world;
-        std::string error;
-        try {
-            world = std::make_unique<World>(nullptr, kSize, kSize);
-        } catch (Exception* e) {
-            error = e->what();
-            delete e;
-        }
+        const std::string error =
+            exceptionText([&] { world = std::make_unique<World>(nullptr, kSize, kSize); });
         if (!world) {
             ADD_FAILURE() << error;
             return {};

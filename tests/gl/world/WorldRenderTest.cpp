@@ -30,6 +30,7 @@
 #include "render/RenderTechnique.h"
 #include "render/ResourceRegistry.h"
 #include "shared/TempDir.h"
+#include "support/ExceptionText.h"
 #include "support/GLFixture.h"
 #include "world/Camera.h"
 #include "world/Map.h"
@@ -122,13 +123,8 @@ protected:
         world.reset();
         gDriver.dSetVPProfile(profile);
         gDriver.dSetFPProfile(profile);
-        std::string error;
-        try {
-            world = std::make_unique<World>(nullptr, kSize, kSize);
-        } catch (Exception* e) {
-            error = e->what();
-            delete e;
-        }
+        const std::string error =
+            exceptionText([&] { world = std::make_unique<World>(nullptr, kSize, kSize); });
         ASSERT_NE(world, nullptr) << error;
         map = world->loadMap(levelFile);
         ASSERT_EQ(map->sectorCount(), 2);

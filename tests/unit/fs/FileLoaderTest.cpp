@@ -10,6 +10,7 @@
 #include "fs/CommonFile.h"
 #include "fs/FileSystem.h"
 #include "shared/TempDir.h"
+#include "support/ExceptionText.h"
 
 namespace arvel {
 namespace {
@@ -114,14 +115,8 @@ TEST_F(FileLoaderTest, ShortReadThrowsTheSourceErrorClosesAndSkipsParse) {
     dir.write("shrunk.tga", "abc");
     source->extraLength = 5;  // measured as 8 bytes, only 3 arrive
     RecordingLoader loader(source);
-    std::string message;
-    try {
-        loader.load("shrunk.tga");
-    } catch (Exception* e) {
-        message = e->what();
-        delete e;
-    }
-    EXPECT_EQ(message, "(Utils\\CommonFile:90): Error while reading file, 3 != 8\n");
+    EXPECT_EQ(test::exceptionText([&] { loader.load("shrunk.tga"); }),
+              "(Utils\\CommonFile:90): Error while reading file, 3 != 8\n");
     EXPECT_EQ(loader.parses, 0);
     EXPECT_EQ(source->closes, 1);
 }
@@ -129,14 +124,7 @@ TEST_F(FileLoaderTest, ShortReadThrowsTheSourceErrorClosesAndSkipsParse) {
 TEST_F(FileLoaderTest, ExceptionFromParsePropagates) {
     dir.write("bad.otm", "xx");
     ThrowingLoader loader;
-    std::string message;
-    try {
-        loader.load("bad.otm");
-    } catch (Exception* e) {
-        message = e->what();
-        delete e;
-    }
-    EXPECT_EQ(message, "(World\\OTM:7): Bad map\n");
+    EXPECT_EQ(test::exceptionText([&] { loader.load("bad.otm"); }), "(World\\OTM:7): Bad map\n");
     EXPECT_EQ(source->closes, 1);
 }
 

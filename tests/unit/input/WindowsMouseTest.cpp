@@ -5,6 +5,7 @@
 
 #include "core/Exception.h"
 #include "input/WindowsMouse.h"
+#include "support/ExceptionText.h"
 
 namespace arvel {
 namespace {
@@ -111,13 +112,9 @@ TEST(MouseInitialise, ReportsAMissingMouse) {
     ScriptedDevice::Shared shared;
     shared.openFails = true;
     WindowsMouse mouse;
-    try {
-        mouse.initialise(nullptr, std::make_unique<ScriptedDevice>(shared));
-        FAIL() << "no exception";
-    } catch (Exception* e) {
-        EXPECT_STREQ(e->what(), "(Input\\WindowsMouse:33): No mouse detected");
-        delete e;
-    }
+    EXPECT_EQ(test::exceptionText(
+                  [&] { mouse.initialise(nullptr, std::make_unique<ScriptedDevice>(shared)); }),
+              "(Input\\WindowsMouse:33): No mouse detected");
     mouse.poll();  // a mouse that never initialised reads nothing
     EXPECT_EQ(mouse.buttons(), 0);
 }

@@ -11,6 +11,7 @@
 #include "console/Settings.h"
 #include "core/Exception.h"
 #include "render/RenderContext.h"
+#include "support/ExceptionText.h"
 
 namespace arvel {
 namespace {
@@ -83,14 +84,7 @@ protected:
 
     // What the construction threw; empty when it did not throw.
     std::string creationError() {
-        try {
-            Font font("font.tga", 640, 480);
-        } catch (Exception* e) {
-            std::string text = e->what();
-            delete e;
-            return text;
-        }
-        return {};
+        return test::exceptionText([] { Font font("font.tga", 640, 480); });
     }
 
     size_t indexOf(const std::string& call, size_t from = 0) const {

@@ -4,6 +4,7 @@
 #include "fs/DataStream.h"
 #include "render/Material.h"
 #include "render/Texture.h"
+#include "support/ExceptionText.h"
 
 namespace arvel::test {
 namespace {
@@ -102,15 +103,10 @@ TEST_F(MaterialLoading, WithoutRegistriesTheMaterialOwnsWhatItLoads) {
 
 TEST_F(MaterialLoading, MissingTechniqueFilePropagatesItsError) {
     Material material(&textures, &programs);
-    try {
-        load(material, materialRecord(0, 255, "gone.rt", {}));
-        FAIL() << "no error";
-    } catch (Exception* e) {
-        std::string message = e->what();
-        delete e;
-        EXPECT_TRUE(contains(message, "Failed to open render technique: gone.rt\n"));
-        EXPECT_TRUE(contains(message, "Script is: gone.rt\n"));
-    }
+    const std::string message =
+        exceptionText([&] { load(material, materialRecord(0, 255, "gone.rt", {})); });
+    EXPECT_TRUE(contains(message, "Failed to open render technique: gone.rt\n"));
+    EXPECT_TRUE(contains(message, "Script is: gone.rt\n"));
     EXPECT_EQ(material.technique(), nullptr);
     EXPECT_EQ(programs.size(), 0u);
 }
@@ -119,12 +115,7 @@ TEST_F(MaterialLoading, TruncatedRecordThrowsTheStreamError) {
     Material material(&textures, &programs);
     std::string record = materialRecord(0, 255, "wall.rt", {"a.tga", "b.tga"});
     record.resize(record.size() - 3);  // inside the second name
-    try {
-        load(material, record);
-        FAIL() << "no error";
-    } catch (Exception* e) {
-        delete e;
-    }
+    EXPECT_NE(exceptionText([&] { load(material, record); }), "");
     EXPECT_EQ(material.textures().size(), 1u);
 }
 

@@ -4,6 +4,7 @@
 #include "render/PixelShader.h"
 #include "render/Texture.h"
 #include "render/VertexProgram.h"
+#include "support/ExceptionText.h"
 
 namespace arvel::test {
 namespace {
@@ -168,12 +169,8 @@ TEST_F(Compiler, CommandArgumentErrors) {
 
 TEST_F(Compiler, PassesBeforeAnErrorStayUntilTheTechniqueIsDestroyed) {
     RenderTechnique technique("t.rt", &programs, &textures);
-    try {
-        technique.compile("Ambient { impl { Pass { } Pass { } } } Light { impl { Pass { Bad } } }");
-        FAIL() << "no error";
-    } catch (Exception* e) {
-        delete e;
-    }
+    const char* script = "Ambient { impl { Pass { } Pass { } } } Light { impl { Pass { Bad } } }";
+    EXPECT_NE(exceptionText([&] { technique.compile(script); }), "");
     EXPECT_EQ(technique.ambientPasses().size(), 2u);
     EXPECT_TRUE(technique.lightPasses().empty());
 }
@@ -638,30 +635,18 @@ TEST_F(Compiler, LoadReadsTheFileNamedLikeTheTechnique) {
 
 TEST_F(Compiler, LoadOfAMissingFileNamesTheScript) {
     RenderTechnique technique("absent.rt", &programs, &textures);
-    try {
-        technique.load();
-        FAIL() << "no error";
-    } catch (Exception* e) {
-        std::string message = e->what();
-        delete e;
-        EXPECT_TRUE(contains(message, "Failed to open render technique: absent.rt\n"));
-        EXPECT_TRUE(contains(message, "Script is: absent.rt\n"));
-    }
+    const std::string message = exceptionText([&] { technique.load(); });
+    EXPECT_TRUE(contains(message, "Failed to open render technique: absent.rt\n"));
+    EXPECT_TRUE(contains(message, "Script is: absent.rt\n"));
 }
 
 TEST_F(Compiler, LoadWrapsCompileErrorsWithTheScriptName) {
     provide("broken.rt", "Ambient { impl { Pass { Wobble } } }");
     RenderTechnique technique("broken.rt", nullptr, nullptr);
-    try {
-        technique.load();
-        FAIL() << "no error";
-    } catch (Exception* e) {
-        std::string message = e->what();
-        delete e;
-        EXPECT_TRUE(contains(message, "token Wobble unexpected, not a command"));
-        EXPECT_TRUE(contains(message, "Deleted pass information memory"));
-        EXPECT_TRUE(contains(message, "Script is: broken.rt\n"));
-    }
+    const std::string message = exceptionText([&] { technique.load(); });
+    EXPECT_TRUE(contains(message, "token Wobble unexpected, not a command"));
+    EXPECT_TRUE(contains(message, "Deleted pass information memory"));
+    EXPECT_TRUE(contains(message, "Script is: broken.rt\n"));
 }
 
 }  // namespace

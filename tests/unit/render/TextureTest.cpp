@@ -10,6 +10,7 @@
 #include "RenderTestSupport.h"
 #include "console/Settings.h"
 #include "core/Exception.h"
+#include "support/ExceptionText.h"
 
 namespace arvel {
 namespace {
@@ -181,15 +182,9 @@ TEST_F(TextureTest, FileSourceFailureIsWrappedWithTheTextureName) {
     ASSERT_TRUE(fileSystem().mount(new LyingSource(), prefix.c_str()));
     provide("a.tga", targaFile({.width = 1, .height = 1}, bytes({1, 2, 3})));
     Texture t("a.tga", true, true, true);
-    try {
-        t.stream();
-        FAIL() << "no exception";
-    } catch (Exception* e) {
-        const std::string text = e->what();
-        delete e;
-        EXPECT_NE(text.find("(Material\\Texture:"), std::string::npos) << text;
-        EXPECT_NE(text.find("Couldn't stream texture a.tga\n"), std::string::npos) << text;
-    }
+    const std::string text = test::exceptionText([&] { t.stream(); });
+    EXPECT_NE(text.find("(Material\\Texture:"), std::string::npos) << text;
+    EXPECT_NE(text.find("Couldn't stream texture a.tga\n"), std::string::npos) << text;
     EXPECT_FALSE(t.loaded());
 }
 
