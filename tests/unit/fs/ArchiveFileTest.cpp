@@ -13,10 +13,12 @@
 #include "platform/platform.h"
 #include "shared/TempDir.h"
 #include "support/ExceptionText.h"
+#include "unit/core/ReportCapture.h"
 
 namespace arvel {
 namespace {
 
+using test::drainPostedCloses;
 using test::exceptionText;
 
 // One local header and its data, with every field the scan looks at adjustable so
@@ -459,15 +461,6 @@ TEST_F(ArchiveFileTest, WritesThrowBecauseArchivesAreReadOnly) {
     EXPECT_EQ(blockMessage, "(Utils\\ArchiveFile:131): Can't write to an archive file");
     EXPECT_EQ(readAll(handle), "abc");
     archive.close(handle);
-}
-
-int drainPostedCloses() {
-    int closes = 0;
-    platform::Message message;
-    while (platform::peekMessage() && platform::getMessage(&message) != 0) {
-        if (message.message == platform::kMsgClose && message.window == nullptr) ++closes;
-    }
-    return closes;
 }
 
 int occurrences(const std::string& text, const std::string& part) {

@@ -18,6 +18,7 @@
 #include "shared/TempDir.h"
 #include "support/MountFolder.h"
 #include "support/RecordingDriver.h"
+#include "unit/core/ReportCapture.h"
 #include "world/Map.h"
 
 namespace arvel::test {
@@ -63,16 +64,6 @@ protected:
         ::testing::internal::CaptureStderr();
         map->stream();
         return ::testing::internal::GetCapturedStderr();
-    }
-
-    // Removes waiting messages; returns how many were closes (what a fatal box posts).
-    static int drainPostedCloses() {
-        int closes = 0;
-        platform::Message message;
-        while (platform::peekMessage() && platform::getMessage(&message) != 0) {
-            if (message.message == platform::kMsgClose) ++closes;
-        }
-        return closes;
     }
 
     bool isEmpty() const {

@@ -7,26 +7,17 @@
 
 #include "core/math/OrientedBox.h"
 #include "driver/Driver.h"
+#include "shared/FrameProjection.h"
 
 namespace arvel {
 namespace {
+
+using test::frameProjection;
 
 void expectPoint(const Vector4& v, float x, float y, float z) {
     EXPECT_FLOAT_EQ(v.x, x);
     EXPECT_FLOAT_EQ(v.y, y);
     EXPECT_FLOAT_EQ(v.z, z);
-}
-
-// The projection the frame uses: near 1, 90 degrees across, 4:3, no far plane.
-Matrix4 frameProjection() {
-    Matrix4 p;
-    p[0] = 1.0f;
-    p[5] = 2.0f / 1.5f;
-    p[10] = 0.001f - 1.0f;
-    p[11] = -1.0f;
-    p[14] = 0.001f - 2.0f;
-    p[15] = 0.0f;
-    return p;
 }
 
 TEST(BoundingBoxShape, StartsEmptyWithExtremeBounds) {

@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "shared/TempDir.h"
 #include "support/RecordingDriver.h"
+#include "unit/core/ReportCapture.h"
 
 namespace arvel::test {
 
@@ -40,16 +41,6 @@ protected:
         ::testing::internal::CaptureStderr();
         body();
         return ::testing::internal::GetCapturedStderr();
-    }
-
-    // Removes waiting messages; returns how many were closes (what a fatal box posts).
-    static int drainPostedCloses() {
-        int closes = 0;
-        platform::Message message;
-        while (platform::peekMessage() && platform::getMessage(&message) != 0) {
-            if (message.message == platform::kMsgClose) ++closes;
-        }
-        return closes;
     }
 
     TempDir folder;

@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "core/Zone.h"
+#include "shared/FrameProjection.h"
 #include "world/Camera.h"
 
 namespace arvel {
 namespace {
+
+using test::frameProjection;
 
 bool inside(const ViewVolume& volume, const Vector4& p) { return volume.reachesSphere(p, 0.0f); }
 
@@ -45,18 +48,6 @@ bool hasPlane(const std::vector<Plane>& planes, float x, float y, float z) {
             std::fabs(p.normal.z - z) < 1e-5f && std::fabs(p.d) < 1e-5f)
             return true;
     return false;
-}
-
-// The projection the frame uses: near 1, 90 degrees across, 4:3, no far plane.
-Matrix4 frameProjection() {
-    Matrix4 p;
-    p[0] = 1.0f;
-    p[5] = 2.0f / 1.5f;
-    p[10] = 0.001f - 1.0f;
-    p[11] = -1.0f;
-    p[14] = 0.001f - 2.0f;
-    p[15] = 0.0f;
-    return p;
 }
 
 class ViewVolumeTest : public testing::Test {
