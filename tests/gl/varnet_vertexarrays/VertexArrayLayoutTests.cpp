@@ -48,33 +48,30 @@ protected:
         return static_cast<long>(pointerOf(name) - pointerOf(GL_VERTEX_ARRAY_POINTER));
     }
 
+    // A client array as the graphics API holds it; no size query (0) for normals, always 3.
+    static ClientArray clientArray(GLenum array, GLenum pointer, GLenum size, GLenum stride) {
+        ClientArray a;
+        a.enabled = glIsEnabled(array);
+        a.offset = offsetOf(pointer);
+        a.size = 3;
+        if (size) glGetIntegerv(size, &a.size);
+        glGetIntegerv(stride, &a.stride);
+        return a;
+    }
     static ClientArray texCoords(int unit) {
         clientActiveTexture(GL_TEXTURE0 + unit);
-        ClientArray a;
-        a.enabled = glIsEnabled(GL_TEXTURE_COORD_ARRAY);
-        a.offset = offsetOf(GL_TEXTURE_COORD_ARRAY_POINTER);
-        glGetIntegerv(GL_TEXTURE_COORD_ARRAY_SIZE, &a.size);
-        glGetIntegerv(GL_TEXTURE_COORD_ARRAY_STRIDE, &a.stride);
+        const ClientArray a =
+            clientArray(GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_POINTER,
+                        GL_TEXTURE_COORD_ARRAY_SIZE, GL_TEXTURE_COORD_ARRAY_STRIDE);
         clientActiveTexture(GL_TEXTURE0);
         return a;
     }
-
     static ClientArray normals() {
-        ClientArray a;
-        a.enabled = glIsEnabled(GL_NORMAL_ARRAY);
-        a.offset = offsetOf(GL_NORMAL_ARRAY_POINTER);
-        glGetIntegerv(GL_NORMAL_ARRAY_STRIDE, &a.stride);
-        a.size = 3;
-        return a;
+        return clientArray(GL_NORMAL_ARRAY, GL_NORMAL_ARRAY_POINTER, 0, GL_NORMAL_ARRAY_STRIDE);
     }
-
     static ClientArray colours() {
-        ClientArray a;
-        a.enabled = glIsEnabled(GL_COLOR_ARRAY);
-        a.offset = offsetOf(GL_COLOR_ARRAY_POINTER);
-        glGetIntegerv(GL_COLOR_ARRAY_SIZE, &a.size);
-        glGetIntegerv(GL_COLOR_ARRAY_STRIDE, &a.stride);
-        return a;
+        return clientArray(GL_COLOR_ARRAY, GL_COLOR_ARRAY_POINTER, GL_COLOR_ARRAY_SIZE,
+                           GL_COLOR_ARRAY_STRIDE);
     }
 
     // The array's stored bytes: read from its buffer object, or from system memory
