@@ -16,6 +16,7 @@ namespace arvel {
 namespace {
 
 using test::bytes;
+using test::drainPostedCloses;
 using test::fpfFile;
 using test::targaFile;
 using test::TargaHeader;
