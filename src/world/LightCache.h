@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/math/BoundingBox.h"
 #include "core/math/Vector4.h"
 #include "render/RenderBatch.h"
 #include "world/VertexArray.h"
@@ -29,7 +30,9 @@ struct LightCacheEntry {
     // the nearCount near positions followed by the same pushed away from the light.
     VertexArray vertexArray;
     int nearCount = 0;
-    RenderBatch volume;  // its triangles, wound outwards
+    RenderBatch volume;      // its triangles, wound outwards
+    RenderBatch openVolume;  // the same without far caps
+    BoundingBox bounds;      // every position of the volume, near and far
 };
 
 // What the CPU volume build reads; the mesh needs its face planes and edges.
@@ -45,6 +48,10 @@ struct CpuVolumeInput {
 struct CpuVolumeGeometry {
     std::vector<Vector4> positions;
     std::vector<uint32_t> indices;
+    // Near caps and sides alone. Far caps lie at least radius from the light, where
+    // nothing is lit, so a count taken in front of the surfaces from inside the light's
+    // sphere never needs them.
+    std::vector<uint32_t> openIndices;
     int nearCount = 0;
     std::vector<const MeshFace*> litFaces;  // in face order
     bool complete = true;  // false when the zone refused scratch memory: no volume then

@@ -62,13 +62,26 @@ void queueProgramVolumes(const LightFrame& frame, const LightReach& reach,
     flushRenderQueue();
 }
 
-void queueCpuVolume(const LightFrame& frame, const LightCacheEntry& entry) {
+// The technique's ambient stage counts behind the surfaces, its light stage in front; a
+// technique without the latter always counts behind.
+void queueCpuVolume(const LightFrame& frame, const Light& light, const LightCacheEntry& entry) {
     if (!entry.vertexArray.valid() || entry.volume.indices.empty()) return;
+    const PassList& inFront = frame.cpuVolumes->lightPasses();
+    const VolumeCount count = inFront.empty()
+                                  ? VolumeCount::kBehind
+                                  : chooseVolumeCount(entry.bounds, frame.cameraPosition,
+                                                      nearPlaneReach(frame.nearPlane, frame.shape),
+                                                      light.position, light.outerRadius);
     RenderContext& context = renderContext();
     context.setObject(entry.mesh, &entry.mesh->worldMatrix);
     queueObject(entry.vertexArray.handle);
     setObjectState(context);
-    queueBatch(&entry.volume, &frame.cpuVolumes->ambientPasses());
+    if (count == VolumeCount::kBehind)
+        queueBatch(&entry.volume, &frame.cpuVolumes->ambientPasses());
+    else if (count == VolumeCount::kInFront)
+        queueBatch(&entry.volume, &inFront);
+    else if (!entry.openVolume.indices.empty())
+        queueBatch(&entry.openVolume, &inFront);
 }
 
 void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
@@ -79,7 +92,7 @@ void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightRea
     for (Sector* sector : reach.sectors) {
         context.modelView = frame.view;
         setScissor(frame, lightBox);
-        queueCpuVolume(frame,
+        queueCpuVolume(frame, light,
                        lightCache().fetch(sector->staticMesh(), light, lightCacheCapacity()));
         context.clearScissor();
     }
@@ -391,6 +404,20 @@ ViewVolume LightGroup::volume(const Matrix4& cameraToWorld, const FrameShape& sh
     return ViewVolume::fromScreenRect(box.min.x * shape.slopeX, box.max.x * shape.slopeX,
                                       box.min.y * shape.slopeY, box.max.y * shape.slopeY, farthest)
         .transformed(cameraToWorld);
+}
+
+VolumeCount chooseVolumeCount(const BoundingBox& volumeBounds, const Vector4& eye, float nearReach,
+                              const Vector4& light, float radius) {
+    // Margins against rounding: a doubt counts behind, or keeps the far caps.
+    if (volumeBounds.isEmpty() || !std::isfinite(nearReach)) return VolumeCount::kBehind;
+    const float clearance = nearReach * 1.01f + kTolerance;
+    if (!(volumeBounds.distance(eye) > clearance)) return VolumeCount::kBehind;
+    return length3(eye - light) < radius * 0.999f ? VolumeCount::kInFrontOpen
+                                                  : VolumeCount::kInFront;
+}
+
+float nearPlaneReach(float nearPlane, const FrameShape& shape) {
+    return nearPlane * std::sqrt(1.0f + shape.slopeX * shape.slopeX + shape.slopeY * shape.slopeY);
 }
 
 bool cameraInShadow(const Light& light, const Vector4& cameraPosition) {
