@@ -129,9 +129,6 @@ CpuVolumeGeometry buildCpuVolumeGeometry(const CpuVolumeInput& input) {
     return out;
 }
 
-namespace {
-
-// Lit faces as batches per material over the mesh's own vertices.
 void buildLitGroups(const std::vector<const MeshFace*>& faces,
                     std::vector<std::unique_ptr<RenderBatch>>& out) {
     size_t cornerTotal = 0;
@@ -151,6 +148,8 @@ void buildLitGroups(const std::vector<const MeshFace*>& faces,
     }
     buildRenderBatches(batchFaces.data(), static_cast<int>(batchFaces.size()), out);
 }
+
+namespace {
 
 // The positions handed to the driver as position-only render vertices.
 bool writeVolumeArray(const std::vector<Vector4>& positions, VertexArray& array) {
@@ -178,6 +177,7 @@ std::unique_ptr<LightCacheEntry> buildCpuShadowVolume(const Mesh& mesh, const Li
     entry->light = &light;
     CpuVolumeGeometry geometry = buildCpuVolumeGeometry({&mesh, light.position, light.outerRadius});
     buildLitGroups(geometry.litFaces, entry->litGroups);
+    entry->litFaces = geometry.litFaces;
     if (geometry.nearCount > 0 && writeVolumeArray(geometry.positions, entry->vertexArray)) {
         entry->nearCount = geometry.nearCount;
         entry->volume.indices = std::move(geometry.indices);

@@ -26,6 +26,12 @@ struct LightCacheEntry {
     // The faces the light reaches and faces (plane value 0 or more), by material, as
     // indices into the mesh's own vertex array.
     std::vector<std::unique_ptr<RenderBatch>> litGroups;
+    std::vector<const MeshFace*> litFaces;  // the same faces, in face order
+    // For a mesh whose sector the light stands outside of: the lit faces it can reach
+    // through the sector's openings, batched the same way; made on first use.
+    std::vector<std::unique_ptr<RenderBatch>> throughGroups;
+    bool throughReady = false;
+    bool throughAll = false;  // the openings could not narrow anything: use litGroups
     // The closed volume behind the faces turned away from the light: positions only,
     // the nearCount near positions followed by the same pushed away from the light.
     VertexArray vertexArray;
@@ -62,6 +68,10 @@ CpuVolumeGeometry buildCpuVolumeGeometry(const CpuVolumeInput& input);
 // faces batched by material. Never null; without scratch memory it has lit groups
 // and an empty volume.
 std::unique_ptr<LightCacheEntry> buildCpuShadowVolume(const Mesh& mesh, const Light& light);
+
+// Faces as batches per material over the mesh's own vertices, appended to out.
+void buildLitGroups(const std::vector<const MeshFace*>& faces,
+                    std::vector<std::unique_ptr<RenderBatch>>& out);
 
 class LightCache {
 public:

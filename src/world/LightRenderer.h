@@ -18,6 +18,7 @@
 #include "core/math/Matrix4.h"
 #include "core/math/Vector4.h"
 #include "world/FrameShape.h"
+#include "world/ShadowGeometry.h"
 #include "world/ViewVolume.h"
 #include "world/VisibleSet.h"
 
@@ -154,6 +155,14 @@ VolumeCount chooseVolumeCount(const BoundingBox& volumeBounds, const Vector4& ey
                               const Vector4& light, float radius);
 // How far from the eye the near plane's rectangle reaches, at its corners.
 float nearPlaneReach(float nearPlane, const FrameShape& shape);
+
+// The faces of a sector a light outside it can reach: a ray from the light into the
+// sector passes one of its portals or crosses a wall turned away from the light, whose
+// volume shadows what lies beyond. So, shadows on, only faces that reach into a pyramid
+// from the light through a portal can be lit. False (out untouched) when a portal gives
+// no pyramid to test against.
+bool facesThroughOpenings(const Sector& sector, const Vector4& light, const FaceList& faces,
+                          FaceList& out);
 
 // Whether the segment from the light to the camera crosses one of the light's
 // precomputed lit pieces: the camera then stands inside a precomputed volume.
