@@ -76,6 +76,7 @@ void addCaps(const FaceSplit& split, const int* nearIndex, CpuVolumeGeometry& ou
             const uint32_t an = static_cast<uint32_t>(nearIndex[positionIndex(*face, w + 1)]);
             out.indices.insert(out.indices.end(), {a0, an, aw});
             out.indices.insert(out.indices.end(), {a0 + c, aw + c, an + c});
+            out.openIndices.insert(out.openIndices.end(), {a0, an, aw});
         }
     }
 }
@@ -97,8 +98,10 @@ void addSides(const Mesh& mesh, const FaceSplit& split, const int* nearIndex, in
             if (edgeUses[edge->index] != 1) continue;
             const uint32_t a = static_cast<uint32_t>(nearIndex[positionIndex(*face, i)]);
             const uint32_t b = static_cast<uint32_t>(nearIndex[positionIndex(*face, (i + 1) % n)]);
-            out.indices.insert(out.indices.end(), {a, b, b + c});
-            out.indices.insert(out.indices.end(), {a, b + c, a + c});
+            for (auto* list : {&out.indices, &out.openIndices}) {
+                list->insert(list->end(), {a, b, b + c});
+                list->insert(list->end(), {a, b + c, a + c});
+            }
         }
     }
 }
@@ -126,9 +129,6 @@ CpuVolumeGeometry buildCpuVolumeGeometry(const CpuVolumeInput& input) {
     return out;
 }
 
-namespace {
-
-// Lit faces as batches per material over the mesh's own vertices.
 void buildLitGroups(const std::vector<const MeshFace*>& faces,
                     std::vector<std::unique_ptr<RenderBatch>>& out) {
     size_t cornerTotal = 0;
@@ -148,6 +148,8 @@ void buildLitGroups(const std::vector<const MeshFace*>& faces,
     }
     buildRenderBatches(batchFaces.data(), static_cast<int>(batchFaces.size()), out);
 }
+
+namespace {
 
 // The positions handed to the driver as position-only render vertices.
 bool writeVolumeArray(const std::vector<Vector4>& positions, VertexArray& array) {
@@ -175,10 +177,14 @@ std::unique_ptr<LightCacheEntry> buildCpuShadowVolume(const Mesh& mesh, const Li
     entry->light = &light;
     CpuVolumeGeometry geometry = buildCpuVolumeGeometry({&mesh, light.position, light.outerRadius});
     buildLitGroups(geometry.litFaces, entry->litGroups);
+    entry->litFaces = geometry.litFaces;
     if (geometry.nearCount > 0 && writeVolumeArray(geometry.positions, entry->vertexArray)) {
         entry->nearCount = geometry.nearCount;
         entry->volume.indices = std::move(geometry.indices);
         entry->volume.faceCount = entry->volume.indexCount() / 3;
+        entry->openVolume.indices = std::move(geometry.openIndices);
+        entry->openVolume.faceCount = entry->openVolume.indexCount() / 3;
+        for (const Vector4& p : geometry.positions) entry->bounds.extend(p);
     }
     return entry;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/math/BoundingBox.h"
 #include "core/math/Vector4.h"
 #include "render/RenderBatch.h"
 #include "world/VertexArray.h"
@@ -25,11 +26,19 @@ struct LightCacheEntry {
     // The faces the light reaches and faces (plane value 0 or more), by material, as
     // indices into the mesh's own vertex array.
     std::vector<std::unique_ptr<RenderBatch>> litGroups;
+    std::vector<const MeshFace*> litFaces;  // the same faces, in face order
+    // For a mesh whose sector the light stands outside of: the lit faces it can reach
+    // through the sector's openings, batched the same way; made on first use.
+    std::vector<std::unique_ptr<RenderBatch>> throughGroups;
+    bool throughReady = false;
+    bool throughAll = false;  // the openings could not narrow anything: use litGroups
     // The closed volume behind the faces turned away from the light: positions only,
     // the nearCount near positions followed by the same pushed away from the light.
     VertexArray vertexArray;
     int nearCount = 0;
-    RenderBatch volume;  // its triangles, wound outwards
+    RenderBatch volume;      // its triangles, wound outwards
+    RenderBatch openVolume;  // the same without far caps
+    BoundingBox bounds;      // every position of the volume, near and far
 };
 
 // What the CPU volume build reads; the mesh needs its face planes and edges.
@@ -45,6 +54,10 @@ struct CpuVolumeInput {
 struct CpuVolumeGeometry {
     std::vector<Vector4> positions;
     std::vector<uint32_t> indices;
+    // Near caps and sides alone. Far caps lie at least radius from the light, where
+    // nothing is lit, so a count taken in front of the surfaces from inside the light's
+    // sphere never needs them.
+    std::vector<uint32_t> openIndices;
     int nearCount = 0;
     std::vector<const MeshFace*> litFaces;  // in face order
     bool complete = true;  // false when the zone refused scratch memory: no volume then
@@ -55,6 +68,10 @@ CpuVolumeGeometry buildCpuVolumeGeometry(const CpuVolumeInput& input);
 // faces batched by material. Never null; without scratch memory it has lit groups
 // and an empty volume.
 std::unique_ptr<LightCacheEntry> buildCpuShadowVolume(const Mesh& mesh, const Light& light);
+
+// Faces as batches per material over the mesh's own vertices, appended to out.
+void buildLitGroups(const std::vector<const MeshFace*>& faces,
+                    std::vector<std::unique_ptr<RenderBatch>>& out);
 
 class LightCache {
 public:

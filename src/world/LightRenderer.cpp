@@ -15,6 +15,7 @@
 #include "world/Light.h"
 #include "world/LightCache.h"
 #include "world/MeshInstance.h"
+#include "world/Portal.h"
 #include "world/Sector.h"
 #include "world/ShadowGeometry.h"
 #include "world/StaticMesh.h"
@@ -62,13 +63,26 @@ void queueProgramVolumes(const LightFrame& frame, const LightReach& reach,
     flushRenderQueue();
 }
 
-void queueCpuVolume(const LightFrame& frame, const LightCacheEntry& entry) {
+// The technique's ambient stage counts behind the surfaces, its light stage in front; a
+// technique without the latter always counts behind.
+void queueCpuVolume(const LightFrame& frame, const Light& light, const LightCacheEntry& entry) {
     if (!entry.vertexArray.valid() || entry.volume.indices.empty()) return;
+    const PassList& inFront = frame.cpuVolumes->lightPasses();
+    const VolumeCount count = inFront.empty()
+                                  ? VolumeCount::kBehind
+                                  : chooseVolumeCount(entry.bounds, frame.cameraPosition,
+                                                      nearPlaneReach(frame.nearPlane, frame.shape),
+                                                      light.position, light.outerRadius);
     RenderContext& context = renderContext();
     context.setObject(entry.mesh, &entry.mesh->worldMatrix);
     queueObject(entry.vertexArray.handle);
     setObjectState(context);
-    queueBatch(&entry.volume, &frame.cpuVolumes->ambientPasses());
+    if (count == VolumeCount::kBehind)
+        queueBatch(&entry.volume, &frame.cpuVolumes->ambientPasses());
+    else if (count == VolumeCount::kInFront)
+        queueBatch(&entry.volume, &inFront);
+    else if (!entry.openVolume.indices.empty())
+        queueBatch(&entry.openVolume, &inFront);
 }
 
 void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
@@ -79,7 +93,7 @@ void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightRea
     for (Sector* sector : reach.sectors) {
         context.modelView = frame.view;
         setScissor(frame, lightBox);
-        queueCpuVolume(frame,
+        queueCpuVolume(frame, light,
                        lightCache().fetch(sector->staticMesh(), light, lightCacheCapacity()));
         context.clearScissor();
     }
@@ -88,13 +102,36 @@ void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightRea
 
 // ---- light stage ----------------------------------------------------------------------
 
-void queueLitGroups(const StaticMesh& mesh, const LightCacheEntry& entry) {
+bool lightStandsIn(const Light& light, const Sector& sector) {
+    return &sector == light.homeSector || &sector == light.foundSector ||
+           sector.containsPoint(light.position);
+}
+
+// The lit faces worth drawing: without shadows everything within reach is lit, and
+// so is everything in the light's own sector.
+const std::vector<std::unique_ptr<RenderBatch>>& litGroupsOf(const Light& light,
+                                                             const Sector& sector,
+                                                             LightCacheEntry& entry) {
+    if (!shadowsOn() || lightStandsIn(light, sector)) return entry.litGroups;
+    if (!entry.throughReady) {
+        entry.throughReady = true;
+        FaceList kept;
+        if (facesThroughOpenings(sector, light.position, entry.litFaces, kept))
+            buildLitGroups(kept, entry.throughGroups);
+        else
+            entry.throughAll = true;
+    }
+    return entry.throughAll ? entry.litGroups : entry.throughGroups;
+}
+
+void queueLitGroups(const StaticMesh& mesh,
+                    const std::vector<std::unique_ptr<RenderBatch>>& groups) {
     if (!mesh.vertexArray().valid()) return;
     RenderContext& context = renderContext();
     context.setObject(&mesh, &mesh.worldMatrix);
     queueObject(mesh.vertexArray().handle);
     setObjectState(context);
-    for (const auto& group : entry.litGroups) {
+    for (const auto& group : groups) {
         const RenderTechnique* technique = group->material ? group->material->technique() : nullptr;
         if (technique) queueBatch(group.get(), &technique->lightPasses());
     }
@@ -125,9 +162,9 @@ void queueLitSectors(const LightFrame& frame, const Light& light, const Bounding
         if (precomputed) {
             queueMesh(litPiece(light, sector), context, &RenderTechnique::lightPasses);
         } else {
-            const LightCacheEntry& entry =
+            LightCacheEntry& entry =
                 lightCache().fetch(sector.staticMesh(), light, lightCacheCapacity());
-            queueLitGroups(sector.staticMesh(), entry);
+            queueLitGroups(sector.staticMesh(), litGroupsOf(light, sector, entry));
         }
         context.clearScissor();
     }
@@ -391,6 +428,57 @@ ViewVolume LightGroup::volume(const Matrix4& cameraToWorld, const FrameShape& sh
     return ViewVolume::fromScreenRect(box.min.x * shape.slopeX, box.max.x * shape.slopeX,
                                       box.min.y * shape.slopeY, box.max.y * shape.slopeY, farthest)
         .transformed(cameraToWorld);
+}
+
+VolumeCount chooseVolumeCount(const BoundingBox& volumeBounds, const Vector4& eye, float nearReach,
+                              const Vector4& light, float radius) {
+    // Margins against rounding: a doubt counts behind, or keeps the far caps.
+    if (volumeBounds.isEmpty() || !std::isfinite(nearReach)) return VolumeCount::kBehind;
+    const float clearance = nearReach * 1.01f + kTolerance;
+    if (!(volumeBounds.distance(eye) > clearance)) return VolumeCount::kBehind;
+    return length3(eye - light) < radius * 0.999f ? VolumeCount::kInFrontOpen
+                                                  : VolumeCount::kInFront;
+}
+
+float nearPlaneReach(float nearPlane, const FrameShape& shape) {
+    return nearPlane * std::sqrt(1.0f + shape.slopeX * shape.slopeX + shape.slopeY * shape.slopeY);
+}
+
+bool facesThroughOpenings(const Sector& sector, const Vector4& light, const FaceList& faces,
+                          FaceList& out) {
+    ViewVolume everywhere;
+    everywhere.viewpoint = light;
+    everywhere.finish();
+    std::vector<std::unique_ptr<ViewVolume>> openings;
+    for (const Portal* portal : sector.portals()) {
+        if (!portal) return false;
+        const PortalPolygon polygon = portal->clipPolygon();
+        if (polygon.count < 3) return false;
+        auto through = everywhere.clipByPortal(light, polygon, PortalCap::kFarSide);
+        if (!through) return false;
+        openings.push_back(std::move(through));
+    }
+    std::vector<Vector4> polygon;
+    for (const MeshFace* face : faces) {
+        // A little larger than it is: a face the light only grazes along an edge may
+        // still catch it in a row of pixels.
+        const int n = face->cornerCount();
+        Vector4 centre{0, 0, 0, 0};
+        for (int c = 0; c < n; ++c) centre = centre + face->cornerPoint(c);
+        centre = centre * (1.0f / static_cast<float>(std::max(n, 1)));
+        polygon.clear();
+        for (int c = 0; c < n; ++c) {
+            const Vector4 outwards = face->cornerPoint(c) - centre;
+            polygon.push_back(face->cornerPoint(c) + outwards * 0.01f);
+        }
+        for (const auto& opening : openings) {
+            if (opening->reachesPolygon(polygon.data(), n)) {
+                out.push_back(face);
+                break;
+            }
+        }
+    }
+    return true;
 }
 
 bool cameraInShadow(const Light& light, const Vector4& cameraPosition) {

@@ -18,6 +18,7 @@
 #include "core/math/Matrix4.h"
 #include "core/math/Vector4.h"
 #include "world/FrameShape.h"
+#include "world/ShadowGeometry.h"
 #include "world/ViewVolume.h"
 #include "world/VisibleSet.h"
 
@@ -57,6 +58,7 @@ struct LightFrame {
     float halfWidth = 0.0f;  // half the window, pixels
     float halfHeight = 0.0f;
     FrameShape shape;                          // the projection's slopes
+    float nearPlane = 1.0f;                    // distance of the near clipping plane
     const ViewVolume* cameraVolume = nullptr;  // world space
     const VisibleSet* visible = nullptr;       // the camera's set, boxes included
 
@@ -138,6 +140,29 @@ struct LightGroup {
 // holds the light, or the volume its box casts (away from the light, out to the
 // light's radius) reaches into the camera's volume.
 bool boxShadowVisible(const BoundingVolume& box, const Light& light, const ViewVolume& camera);
+
+// How the stencil counts a CPU volume: behind the surfaces (z-fail), which holds
+// wherever the eye is; in front of them (z-pass), which draws far less; or in front
+// without the far caps.
+enum class VolumeCount { kBehind, kInFront, kInFrontOpen };
+
+// Counting in front gives the count behind only when no point of the near plane's
+// rectangle lies inside the volume: the eye must be farther from the volume's bounds
+// than the rectangle reaches (nearReach). Far caps may be left out as well when the eye
+// is inside the light's sphere: a sight line that meets a far cap (at least radius from
+// the light) before a surface ends on one at least as far, where nothing is lit.
+VolumeCount chooseVolumeCount(const BoundingBox& volumeBounds, const Vector4& eye, float nearReach,
+                              const Vector4& light, float radius);
+// How far from the eye the near plane's rectangle reaches, at its corners.
+float nearPlaneReach(float nearPlane, const FrameShape& shape);
+
+// The faces of a sector a light outside it can reach: a ray from the light into the
+// sector passes one of its portals or crosses a wall turned away from the light, whose
+// volume shadows what lies beyond. So, shadows on, only faces that reach into a pyramid
+// from the light through a portal can be lit. False (out untouched) when a portal gives
+// no pyramid to test against.
+bool facesThroughOpenings(const Sector& sector, const Vector4& light, const FaceList& faces,
+                          FaceList& out);
 
 // Whether the segment from the light to the camera crosses one of the light's
 // precomputed lit pieces: the camera then stands inside a precomputed volume.

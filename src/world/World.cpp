@@ -76,9 +76,13 @@ void setBits(Node& node, int bits) {
 
 }  // namespace
 
-Matrix4 frameProjection(float nearPlane, const FrameShape& shape) {
+float nearPlaneDistance(float setting) {
     // A near plane at or behind the eye has no projection; keep the default instead.
-    const float n = (std::isfinite(nearPlane) && nearPlane > 0.0f) ? nearPlane : 1.0f;
+    return (std::isfinite(setting) && setting > 0.0f) ? setting : 1.0f;
+}
+
+Matrix4 frameProjection(float nearPlane, const FrameShape& shape) {
+    const float n = nearPlaneDistance(nearPlane);
     const float right = shape.slopeX * n, top = shape.slopeY * n;
     const float left = -right, bottom = -top;
     const float epsilon = 0.001f;
@@ -299,6 +303,7 @@ void World::prepareLightFrame() {
     f.halfWidth = halfWidth_;
     f.halfHeight = halfHeight_;
     f.shape = shape_;
+    f.nearPlane = nearPlaneDistance(static_cast<float>(settings().gfxNearClipplane.number));
     f.cameraVolume = nullptr;  // made by the walk
     f.visible = &visible_;
     f.maps.clear();

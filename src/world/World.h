@@ -37,6 +37,8 @@ class ViewVolume;
 struct DOcclusionQueries;
 struct ReloadResult;
 
+// The near plane the projection uses for the setting gfx_near_clipplane.
+float nearPlaneDistance(float setting);
 // The infinite-far-plane projection of a frame of that shape (FrameShape.h), near plane
 // at nearPlane. The default shape is 90 degrees across at 4:3.
 Matrix4 frameProjection(float nearPlane, const FrameShape& shape = FrameShape());

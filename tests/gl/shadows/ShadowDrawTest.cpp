@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/Settings.h"
@@ -416,6 +417,48 @@ TEST_F(ShadowDrawTest, BothStencilSetUpsLeaveTheSameStencilBuffer) {
     for (uint8_t value : twoSided) shadowed += value != 0;
     EXPECT_GT(shadowed, 200);
     EXPECT_EQ(twoSided, singleSided);
+}
+
+// Counted in front of the surfaces (the eye clear of the volume: without far caps inside
+// the light's sphere, with them outside it) or behind them (as for a near plane that
+// might cut the volume), the same pixels come out lit and the surfaces' stencil agrees.
+TEST_F(ShadowDrawTest, ZPassLeavesTheSamePictureAndSurfaceStencilAsZFail) {
+    buildSector(true);
+    prepareFrame();
+    const float reach = nearPlaneReach(1.0f, FrameShape());
+    for (const auto& [radius, expected] :
+         {std::pair{30.0f, VolumeCount::kInFrontOpen}, std::pair{7.0f, VolumeCount::kInFront}}) {
+        SCOPED_TRACE(radius);
+        auto light = pointLight({2, 3, 0, 0});
+        light->setRadii(0.0f, radius);
+        const auto draw = [&](float nearPlane, std::vector<uint8_t>& rgb,
+                              std::vector<uint8_t>& stencil) {
+            frame.nearPlane = nearPlane;
+            drawFrame(*light);
+            rgb.resize(static_cast<size_t>(kSize) * kSize * 3);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+            std::vector<float> depth(static_cast<size_t>(kSize) * kSize);
+            glReadPixels(0, 0, kSize, kSize, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+            stencil = stencilBuffer();
+            for (size_t i = 0; i < depth.size(); ++i)
+                if (depth[i] >= 1.0f) stencil[i] = 0;  // no surface: nothing to light
+        };
+        std::vector<uint8_t> inFrontRgb, inFrontStencil, behindRgb, behindStencil;
+        draw(1.0f, inFrontRgb, inFrontStencil);
+        const LightCacheEntry* entry = lightCache().find(&sector->staticMesh(), light.get());
+        ASSERT_NE(entry, nullptr);
+        ASSERT_EQ(
+            chooseVolumeCount(entry->bounds, frame.cameraPosition, reach, light->position, radius),
+            expected);
+        draw(1000.0f, behindRgb, behindStencil);
+        int shadowed = 0;
+        for (uint8_t value : behindStencil) shadowed += value != 0;
+        EXPECT_GT(shadowed, 200);
+        EXPECT_EQ(inFrontStencil, behindStencil);
+        EXPECT_EQ(inFrontRgb, behindRgb);
+        lightCache().clear();
+    }
 }
 
 TEST_F(ShadowDrawTest, DynamicMeshCastsAShadowExtrudedByTheVertexProgram) {

@@ -7,6 +7,7 @@
 #include "shared/ViewVolumes.h"
 #include "world/DynamicMesh.h"
 #include "world/Light.h"
+#include "world/LightRenderer.h"
 #include "world/MeshInstance.h"
 #include "world/Portal.h"
 #include "world/Sector.h"
@@ -266,6 +267,28 @@ TEST_F(MapTest, InstanceAddedToASectorListsBothWays) {
     EXPECT_EQ(map->sector(1).instances(), (std::vector<MeshInstance*>{&first, &second}));
     EXPECT_EQ(first.sectors(), (std::vector<Sector*>{&map->sector(1), &map->sector(0)}));
     EXPECT_EQ(second.sectors(), (std::vector<Sector*>{&map->sector(1)}));
+}
+
+// Rooms 4 long, 3 high and 4 wide, the door 2 high and 1 wide in the middle. A light in
+// the first room above the door's top shines into the second only downwards and no
+// wider than the door lets it.
+TEST_F(PortalWalk, LightOutsideASectorReachesOnlyTheFacesSeenThroughItsDoor) {
+    loadChain(2);
+    const Mesh& mesh = map->sector(1).staticMesh();
+    FaceList faces;
+    for (int i = 0; i < mesh.faceCount(); ++i) faces.push_back(&mesh.face(i));
+    FaceList kept;
+    ASSERT_TRUE(facesThroughOpenings(map->sector(1), {2, 2.5f, 2, 0}, faces, kept));
+    const auto keeps = [&](const Vector4& normal) {
+        return std::any_of(kept.begin(), kept.end(), [&](const MeshFace* face) {
+            return dot3(face->plane.normal, normal) > 0.99f;
+        });
+    };
+    EXPECT_TRUE(keeps({0, 1, 0, 0}));    // the floor
+    EXPECT_TRUE(keeps({-1, 0, 0, 0}));   // the far wall
+    EXPECT_FALSE(keeps({0, -1, 0, 0}));  // the ceiling
+    EXPECT_FALSE(keeps({0, 0, 1, 0}));   // the side walls
+    EXPECT_FALSE(keeps({0, 0, -1, 0}));
 }
 
 }  // namespace

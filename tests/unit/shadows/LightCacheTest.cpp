@@ -11,6 +11,16 @@ namespace {
 
 class CpuVolumeTest : public ShadowTest {};
 
+// The volume's triangles but those lying wholly among the far positions, in order.
+std::vector<uint32_t> withoutFarCaps(const CpuVolumeGeometry& g) {
+    const auto far = [&](uint32_t i) { return i >= static_cast<uint32_t>(g.nearCount); };
+    std::vector<uint32_t> kept;
+    for (size_t t = 0; t + 2 < g.indices.size(); t += 3)
+        if (!(far(g.indices[t]) && far(g.indices[t + 1]) && far(g.indices[t + 2])))
+            kept.insert(kept.end(), g.indices.begin() + t, g.indices.begin() + t + 3);
+    return kept;
+}
+
 // Every directed edge of a closed surface wound one way appears once, and its
 // reverse once: the volume is watertight and every triangle agrees on the outside.
 ::testing::AssertionResult closedAndConsistent(const CpuVolumeGeometry& g) {
@@ -97,6 +107,8 @@ TEST_F(CpuVolumeTest, BoxLitFromOutsideHasSidesOnlyOnItsSilhouette) {
     EXPECT_EQ(g.indices.size(), (capTriangles + sideTriangles) * 3);
     EXPECT_TRUE(closedAndConsistent(g));
     EXPECT_GT(signedVolume(g), 0.0f);
+    EXPECT_EQ(g.openIndices.size(), (capTriangles / 2 + sideTriangles) * 3);
+    EXPECT_EQ(g.openIndices, withoutFarCaps(g));
 }
 
 TEST_F(CpuVolumeTest, RefusedScratchMemoryLeavesTheLitFacesAndNoVolume) {

@@ -62,8 +62,9 @@ TEST_F(LightRenderTest, DynamicLightDrawsTheCpuVolumeThenTheLitFaces) {
     ASSERT_NE(entry, nullptr);
     ASSERT_FALSE(entry->volume.indices.empty());
     ASSERT_EQ(entry->litGroups.size(), 1u);
+    // The eye stands clear of the volume and inside the light's sphere: no far caps.
     const std::string volume =
-        "dVARender(ptr, ptr, " + std::to_string(entry->volume.indexCount()) + ", 4, 5125)";
+        "dVARender(ptr, ptr, " + std::to_string(entry->openVolume.indexCount()) + ", 4, 5125)";
     const std::string lit =
         "dVARender(ptr, ptr, " + std::to_string(entry->litGroups[0]->indexCount()) + ", 4, 5125)";
     EXPECT_EQ(draws(), (std::vector<std::string>{volume, lit}));
@@ -72,6 +73,7 @@ TEST_F(LightRenderTest, DynamicLightDrawsTheCpuVolumeThenTheLitFaces) {
 
 TEST_F(LightRenderTest, CpuVolumeCountsWithZFailOnBothSidesInOnePass) {
     setUp(true, true);
+    frame.nearPlane = 100.0f;  // a near plane that may cut the volume
     const auto light = pointLight({0, 2, -5, 0}, 30.0f);
     light->homeSector = &room;
     render(*light);
@@ -90,6 +92,7 @@ TEST_F(LightRenderTest, CpuVolumeCountsWithZFailOnBothSidesInOnePass) {
 
 TEST_F(LightRenderTest, CpuVolumeWithoutTwoSidedStencilTakesTwoPassesBackFacesFirst) {
     setUp(false, false);
+    frame.nearPlane = 100.0f;
     const auto light = pointLight({0, 2, -5, 0}, 30.0f);
     light->homeSector = &room;
     render(*light);
@@ -101,6 +104,58 @@ TEST_F(LightRenderTest, CpuVolumeWithoutTwoSidedStencilTakesTwoPassesBackFacesFi
     EXPECT_EQ(calls[3], "dStencilOp(1, 8, 1)");  // front faces count down
     EXPECT_EQ(calls[4], "dCullFace(4097)");
     EXPECT_EQ(calls[2], calls[5]);  // the same volume both times
+}
+
+TEST_F(LightRenderTest, CpuVolumeClearOfTheEyeCountsWithZPassOnBothSidesInOnePass) {
+    setUp(true, true);
+    const auto light = pointLight({0, 2, -5, 0}, 30.0f);
+    light->homeSector = &room;
+    render(*light);
+    const auto calls = driver.callsTo({"dStencilOp", "dStencilSide"});
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(calls.begin(), calls.begin() + 4),
+              (std::vector<std::string>{"dStencilOp(1, 1, 7)", "dStencilSide(4097)",
+                                        "dStencilOp(1, 1, 8)", "dStencilSide(4096)"}));
+    EXPECT_EQ(driver.countOf("dEnableDepthClamp"),
+              0);  // no count in front depends on the far plane
+}
+
+TEST_F(LightRenderTest, VolumeCountIsZFailWheneverTheNearPlaneMightCutTheVolume) {
+    const BoundingBox bounds({0, 0, 0, 0}, {10, 10, 10, 0});
+    const float reach = nearPlaneReach(1.0f, FrameShape());  // 4:3, 90 degrees across
+    EXPECT_NEAR(reach, std::sqrt(2.5625f), 1e-6f);
+    const Vector4 light{5, 20, 5, 0};
+    struct Case {
+        const char* what;
+        Vector4 eye;
+        float radius;
+        VolumeCount expected;
+    };
+    for (const Case& c : {
+             Case{"eye inside the volume's bounds", {5, 5, 5, 0}, 50, VolumeCount::kBehind},
+             Case{"eye on the bounds", {10, 5, 5, 0}, 50, VolumeCount::kBehind},
+             Case{"near plane may reach into the bounds",
+                  {11.6f, 5, 5, 0},
+                  50,
+                  VolumeCount::kBehind},
+             Case{"clear of the bounds, inside the sphere",
+                  {12, 5, 5, 0},
+                  50,
+                  VolumeCount::kInFrontOpen},
+             Case{"clear of the bounds, outside the sphere",
+                  {12, 5, 5, 0},
+                  10,
+                  VolumeCount::kInFront},
+             Case{"clear of a corner by more than the reach",
+                  {12, 12, 12, 0},
+                  50,
+                  VolumeCount::kInFrontOpen},
+         }) {
+        EXPECT_EQ(chooseVolumeCount(bounds, c.eye, reach, light, c.radius), c.expected) << c.what;
+    }
+    EXPECT_EQ(chooseVolumeCount(BoundingBox(), {100, 0, 0, 0}, reach, light, 50),
+              VolumeCount::kBehind);  // nothing known about the volume
+    EXPECT_EQ(chooseVolumeCount(bounds, {100, 0, 0, 0}, NAN, light, 50), VolumeCount::kBehind);
 }
 
 TEST_F(LightRenderTest, WithoutShadowsNoVolumeIsDrawnButTheStencilIsStillCleared) {
