@@ -4,7 +4,9 @@
 Runs on a display (Xvfb), e.g. DISPLAY=:73 scripts/bench_textures.py old/build-release
 build-release. Every run of one round is made for both builds one after the other, so
 both see the same load. Textured frames are measured with gfx_texcompress at its default
-and set to false; untextured ones with dbg_flat_white. Prints medians over the rounds.
+and set to false; untextured ones with dbg_flat_white. Prints medians over the rounds of
+wall time and of processor time a frame (the process's, llvmpipe's threads included),
+the steadier of the two on a shared machine.
 """
 
 import argparse
@@ -46,35 +48,38 @@ def main():
                 start, frames = bench.run_game(bench.demo, settings, timed="Varnet.drv")
                 startup[name].append((frames[0][0] - start) / 1e6)
 
-        ms = {}  # (build, view, size, mode) -> [ms a frame per round]
+        ms = {}  # (build, view, size, mode) -> [(wall, processor) ms a frame per round]
         for r in range(args.runs):
             for view, camera in VIEWPOINTS.items():
                 print(f"== round {r + 1}/{args.runs}: {view}", file=sys.stderr, flush=True)
                 for size in RESOLUTIONS:
                     for mode, extra in MODES.items():
                         for name, bench in benches.items():
-                            wall, _ = bench.frame_time(size, camera, args.frames, extra)
-                            ms.setdefault((name, view, size, mode), []).append(wall)
+                            times = bench.frame_time(size, camera, args.frames, extra)
+                            ms.setdefault((name, view, size, mode), []).append(times)
 
-    med = {key: statistics.median(values) for key, values in ms.items()}
     print(f"Start-up to the first frame, 640x480 (median of {args.startup_runs}): "
           + ", ".join(f"{n} {statistics.median(startup[n]):.0f} ms" for n in names)
           + f"; after/before {statistics.median(startup['after']) / statistics.median(startup['before']):.3f}")
-    print(f"\nms a frame, median of {args.runs} rounds, {args.frames} frames each")
-    header = (f"{'view':<9}{'size':>10}" + "".join(f"{n + ' ' + m:>28}" for n in names for m in MODES)
-              + f"{'tex/untex before':>18}{'tex/untex after':>17}{'tex/nocomp after':>18}"
-              + f"{'fps after/before':>18}")
-    print(header)
+    for column, title in ((0, "wall"), (1, "processor")):
+        med = {key: statistics.median(v[column] for v in values) for key, values in ms.items()}
+        table(med, f"{title} ms a frame, median of {args.runs} rounds, {args.frames} frames each")
+
+
+def table(med, title):
+    names = ("before", "after")
+    print(f"\n{title}")
+    print(f"{'view':<9}{'size':>10}" + "".join(f"{n[0]}:{m[:9]:>9}" for n in names for m in MODES)
+          + "  tex/untex before  tex/untex after  tex/nocomp after  fps after/before")
     for view in VIEWPOINTS:
         for size in RESOLUTIONS:
             row = [med[(n, view, size, m)] for n in names for m in MODES]
             b_tex, b_untex = med[("before", view, size, "textured")], med[("before", view, size, "untextured")]
             a_tex, a_untex = med[("after", view, size, "textured")], med[("after", view, size, "untextured")]
             a_nocomp = med[("after", view, size, "texcompress false")]
-            print(f"{view:<9}{size[0]:>5}x{size[1]:<4}" + "".join(f"{v:>28.1f}" for v in row)
+            print(f"{view:<9}{size[0]:>5}x{size[1]:<4}" + "".join(f"{v:>11.1f}" for v in row)
                   + f"{b_tex / b_untex:>18.3f}{a_tex / a_untex:>17.3f}{a_tex / a_nocomp:>18.3f}"
                   + f"{b_tex / a_tex:>18.3f}")
-
 
 if __name__ == "__main__":
     main()
