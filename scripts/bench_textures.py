@@ -69,7 +69,7 @@ def main():
 def table(med, title):
     names = ("before", "after")
     print(f"\n{title}")
-    print(f"{'view':<9}{'size':>10}" + "".join(f"{n[0]}:{m[:9]:>9}" for n in names for m in MODES)
+    print(f"{'view':<9}{'size':>10}" + "".join(f" {n[0]}:{m[:8]:>8}" for n in names for m in MODES)
           + "  tex/untex before  tex/untex after  tex/nocomp after  fps after/before")
     for view in VIEWPOINTS:
         for size in RESOLUTIONS:
