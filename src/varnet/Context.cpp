@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -84,6 +85,9 @@ void readLimits() {
     gContext.maxTextureSize = glInteger(GL_MAX_TEXTURE_SIZE);
     gContext.stencilBits = glInteger(GL_STENCIL_BITS);
     gContext.samples = glInteger(GL_SAMPLE_BUFFERS) > 0 ? glInteger(GL_SAMPLES) : 0;
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    gContext.compressTextures =
+        gExt.ARB_texture_compression && compressionPays(renderer, std::getenv("ARVEL_TEXCOMPRESS"));
 }
 
 void setPixelStorage() {

@@ -64,8 +64,9 @@ GLenum floatInternalFormat(int channels, bool half) {
 
 PixelFormat translateFormat(int code, bool compress) {
     PixelFormat pf;
-    // Compression only where the context can do it; the request is a hint.
-    const bool compressed = compress && gExt.ARB_texture_compression;
+    // Compression only where the context can do it and samples it fast; the request is
+    // a hint.
+    const bool compressed = compress && gContext.compressTextures;
     const auto byteFormat = [compressed](GLenum plain, GLenum packed) -> GLenum {
         return compressed ? packed : plain;
     };

@@ -1,6 +1,7 @@
 // The context-free rules of the extension loader and the context: the whole-word test
 // of extension names, version flags from version strings, the GLX equivalents of the
-// window-system extensions, the texture-unit count and the program profile names.
+// window-system extensions, the texture-unit count, where compressed storage pays and
+// the program profile names.
 #include <gtest/gtest.h>
 
 #include "varnet/Context.h"
@@ -176,6 +177,30 @@ TEST(TextureUnits, ClampedTo32) {
 TEST(TextureUnits, AFailedQueryStillGivesOne) {
     EXPECT_EQ(textureUnitCount(true, true, 0, 8), 1);
     EXPECT_EQ(textureUnitCount(false, true, -3, -3), 1);
+}
+
+TEST(TextureCompression, StoredCompressedOnlyWhereTheRendererDecodesInHardware) {
+    const struct {
+        const char* renderer;
+        bool software;
+    } kRenderers[] = {
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+        {"softpipe", true},
+        {"Software Rasterizer", true},
+        {"Mesa DRI swrast", true},
+        {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+        {"NVIDIA GeForce RTX 3060/PCIe/SSE2", false},
+        {"AMD Radeon RX 6600 (navy_flounder, LLVM 15.0.6, DRM 3.49, 6.1.0)", false},
+        {nullptr, false},
+    };
+    for (const auto& row : kRenderers) {
+        const char* name = row.renderer ? row.renderer : "(null)";
+        EXPECT_EQ(decodesCompressedTexturesInSoftware(row.renderer), row.software) << name;
+        EXPECT_EQ(compressionPays(row.renderer, nullptr), !row.software) << name;
+        EXPECT_EQ(compressionPays(row.renderer, ""), !row.software) << name;
+        EXPECT_TRUE(compressionPays(row.renderer, "1")) << name;
+        EXPECT_FALSE(compressionPays(row.renderer, "0")) << name;
+    }
 }
 
 TEST(ProfileNames, VertexNamesIgnoreCase) {

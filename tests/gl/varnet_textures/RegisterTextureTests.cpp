@@ -1,9 +1,11 @@
 // Registering textures: sides that are not powers of two (padded, resampled, or on the
 // rectangle target), mipmap chains, cube maps, float formats, and bad input.
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "TextureTest.h"
+#include "varnet/Context.h"
 
 namespace arvel::test {
 namespace {
@@ -214,13 +216,38 @@ TEST_F(RegisterTextureTest, FloatImageWithMipmapsIsBoxFilteredOrGenerated) {
     expectScales(texture, 5.0f / 8.0f, 3.0f / 4.0f);
 }
 
-TEST_F(RegisterTextureTest, CompressionRequestGivesACompressedTexture) {
+// A request for compression is kept only where the renderer samples compressed textures
+// in hardware; ARVEL_TEXCOMPRESS=1 forces it for the next context.
+TEST_F(RegisterTextureTest, CompressionIsStoredOnlyWhereTheRendererDecodesItInHardware) {
     Image image(32, 32, 3);
     image.fill({10, 200, 30});
-    DTexture* texture = registerImages({image.pixels.data()}, 32, 32, 1, false, false,
-                                       dcode::kTextureMap, /*compress*/ true);
-    ASSERT_NE(texture, nullptr);
-    gDriver.dActivateTexture(texture, 0, 0);
+    const auto registerCompressed = [&] {
+        DTexture* texture = registerImages({image.pixels.data()}, 32, 32, 1, false, false,
+                                           dcode::kTextureMap, /*compress*/ true);
+        EXPECT_NE(texture, nullptr);
+        if (texture) gDriver.dActivateTexture(texture, 0, 0);
+        return texture != nullptr;
+    };
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    ASSERT_TRUE(registerCompressed());
+    EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED) == GL_TRUE,
+              !varnet::decodesCompressedTexturesInSoftware(renderer))
+        << renderer;
+    drawWindow();
+    EXPECT_TRUE(colourAt(128, 128, 10, 200, 30, 8));
+
+    // The forced choice: the compressed path still uploads and samples.
+    setenv("ARVEL_TEXCOMPRESS", "1", 1);
+    const bool recreated = gDriver.dSetRenderWindow(window(), 32, 24, 8);
+    unsetenv("ARVEL_TEXCOMPRESS");
+    ASSERT_TRUE(recreated);
+    gDriver.dChangeWindowSize(kSize, kSize);
+    resetMatrices();
+    gDriver.dDisableDepth();
+    gDriver.dDisableCull();
+    gDriver.dColor4(1, 1, 1, 1);
+    clear(0, 0, 0);
+    ASSERT_TRUE(registerCompressed());
     EXPECT_EQ(level(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED), GL_TRUE);
     drawWindow();
     EXPECT_TRUE(colourAt(128, 128, 10, 200, 30, 8));
