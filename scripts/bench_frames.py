@@ -73,7 +73,7 @@ class Table:
         self.rows.append((name, value, note))
 
     def print(self):
-        width = max(len(r[0]) for r in self.rows if r[1] is not None) + 2
+        width = max((len(r[0]) for r in self.rows if r[1] is not None), default=0) + 2
         for name, value, note in self.rows:
             if value is None:
                 print(f"\n{name}")
