@@ -485,7 +485,7 @@ int GameRun::run(int argc, char** argv) {
 
     Settings& s = settings();
     // A path that cannot be replayed is said before a window opens, and nothing runs.
-    if (*s.dbgTimedemo.text && !timedemo_.load(s.dbgTimedemo.text, error)) {
+    if (s.dbgTimedemo.text && *s.dbgTimedemo.text && !timedemo_.load(s.dbgTimedemo.text, error)) {
         std::fprintf(stderr, "dbg_timedemo: %s\n", error.c_str());
         DumpLog("dbg_timedemo: %s\n", error.c_str());
         shutdown();
