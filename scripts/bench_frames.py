@@ -12,6 +12,7 @@ from replaying an apitrace recording of the same frames with glretrace.
 import argparse
 import json
 import os
+import re
 import resource
 import shutil
 import statistics
@@ -39,6 +40,17 @@ CULLING = {
 # The console's automatic check for changed files, compared with the frame without it.
 RELOAD_CHECK_OFF = {"dbg_reload": "false"}
 CHAIN_ROOMS = [10, 100, 1000, 10000]
+# The room scenes of bench/levels (build/bench-levels) and where the camera stands in each:
+# in the room's corner facing the box, and in the first room looking down the row.
+ROOM_SCENES = {
+    "room": ("room.otm", "110 30 90 15 -51 0"),
+    "row": ("row.otm", "10 30 40 5 90 0"),
+}
+DYNAMIC = {"gfx_force_dynamic": "true"}
+FLAT_WHITE = {"dbg_flat_white": "true"}
+# The flight through the demo that the timedemo replays (data/demo.path).
+TIMEDEMO_PATH = "demo.path"
+SECTIONS = ["startup", "frames", "rooms", "textures", "timedemo", "engine", "scaling"]
 FRAME_MS = 20
 
 
@@ -61,7 +73,7 @@ class Table:
         self.rows.append((name, value, note))
 
     def print(self):
-        width = max(len(r[0]) for r in self.rows if r[1] is not None) + 2
+        width = max((len(r[0]) for r in self.rows if r[1] is not None), default=0) + 2
         for name, value, note in self.rows:
             if value is None:
                 print(f"\n{name}")
@@ -75,14 +87,22 @@ def child_times():
 
 
 class Bench:
-    def __init__(self, build, runs, work):
+    def __init__(self, build, runs, work, name="demo", levels_from=None):
+        """A copy of the build's data in work/name, with the room scenes and the flight of
+        levels_from (default: the same build) where the build has none of its own."""
         self.build = Path(build).resolve()
         self.bin = self.build / "bin"
         self.runs = runs
         self.work = Path(work)
-        self.demo = self.work / "demo"
+        self.demo = self.work / name
         shutil.copytree(self.build / "data", self.demo)
+        source = Path(levels_from or build).resolve()
+        for file in [*(source / "bench-levels").glob("*.otm"), source / "data" / TIMEDEMO_PATH]:
+            if file.exists() and not (self.demo / file.name).exists():
+                shutil.copy(file, self.demo / file.name)
         self.env = dict(os.environ, ARVEL_NO_DIALOGS="1")
+        # A build from before dbg_timedemo would run the demo for ever instead.
+        self.has_timedemo = b"dbg_timedemo" in (self.bin / "game").read_bytes()
 
     # ---- running game -------------------------------------------------------------
 
@@ -140,6 +160,24 @@ class Bench:
         if len(timed) < frames:
             raise RuntimeError(f"only {len(timed)} of {frames} frames were timed")
         return self.per_frame(timed, min(4, frames // 4), average)
+
+    def room_frame_time(self, scene, size, frames, extra=None):
+        level, camera = ROOM_SCENES[scene]
+        return self.frame_time(size, camera, frames, dict({"map": level}, **(extra or {})))
+
+    def timedemo(self, size=(640, 480)):
+        """(frames, seconds, fps, 1% slowest ms) of the demo flight, as game reports it."""
+        settings = {"scr_fullscreen": "false", "scr_width": size[0], "scr_height": size[1],
+                    "dbg_timedemo": f'"{TIMEDEMO_PATH}"'}
+        self.autoexec(self.demo, settings)
+        done = subprocess.run([str(self.bin / "game")], cwd=self.demo, env=self.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
+                              timeout=900)
+        match = re.search(r"timedemo \S+: (\d+) frames, ([0-9.]+) s, ([0-9.]+) fps, "
+                          r"1% slowest ([0-9.]+) ms", done.stderr)
+        if done.returncode != 0 or not match:
+            raise RuntimeError(f"timedemo failed ({done.returncode}): {done.stderr[-2000:]}")
+        return int(match[1]), float(match[2]), float(match[3]), float(match[4])
 
     # ---- the limit: replaying the same frames ---------------------------------------
 
@@ -345,6 +383,100 @@ def scaling(bench, args, table):
                   "target <= 1.5")
 
 
+def rooms(bench, args, table):
+    """Static against dynamic lighting (gfx_force_dynamic) in the room scenes."""
+    times = {}  # (scene, size, dynamic) -> [ms per round]
+    for r in range(bench.runs):
+        for scene in ROOM_SCENES:
+            log(f"round {r + 1}/{bench.runs}: room scene {scene}")
+            for size in RESOLUTIONS:
+                for dynamic in (False, True):
+                    wall, _ = bench.room_frame_time(scene, size, args.frames,
+                                                    DYNAMIC if dynamic else None)
+                    times.setdefault((scene, size, dynamic), []).append(wall)
+    table.section(f"Room scenes (bench/levels), static and dynamic lights "
+                  f"(gfx_force_dynamic; median of {bench.runs} runs, {args.frames} frames)")
+    for scene, (level, camera) in ROOM_SCENES.items():
+        for size in RESOLUTIONS:
+            st = median(times[(scene, size, False)])
+            dy = median(times[(scene, size, True)])
+            table.add(f"{scene} {size[0]}x{size[1]} dynamic/static frame time", f"{dy / st:.3f}",
+                      f"static {1000 / st:.2f} fps, dynamic {1000 / dy:.2f} fps; target <= 1.2")
+    table.add("cameras", "", "; ".join(f"{s}: {c}" for s, (_, c) in ROOM_SCENES.items()))
+
+
+def textures(bench, args, table):
+    """The textured frame against the same frame with white, flat surfaces."""
+    ratios = {}  # view -> [(textured ms, flat ms) per round]
+    for r in range(bench.runs):
+        for view, camera in VIEWPOINTS.items():
+            log(f"round {r + 1}/{bench.runs}: textures {view}")
+            textured, _ = bench.frame_time((640, 480), camera, args.frames)
+            flat, _ = bench.frame_time((640, 480), camera, args.frames, FLAT_WHITE)
+            ratios.setdefault(view, []).append((textured, flat))
+    table.section(f"Textured / untextured frame (dbg_flat_white; 640x480, median of "
+                  f"{bench.runs} runs)")
+    for view, pairs in ratios.items():
+        t, f = median([a for a, _ in pairs]), median([b for _, b in pairs])
+        table.add(f"{view} textured/flat frame time", f"{t / f:.3f}",
+                  f"textured {1000 / t:.2f} fps, flat {1000 / f:.2f} fps")
+
+
+def timedemo(bench, args, table):
+    if not bench.has_timedemo or not (bench.demo / TIMEDEMO_PATH).exists():
+        table.section("Timedemo: skipped (this build has no dbg_timedemo or no demo.path)")
+        return
+    results = []
+    for r in range(args.timedemo_runs):
+        log(f"timedemo {r + 1}/{args.timedemo_runs}")
+        results.append(bench.timedemo())
+    table.section(f"Timedemo of {TIMEDEMO_PATH} at 640x480, full speed (median of "
+                  f"{args.timedemo_runs} runs)")
+    table.add(f"{results[0][0]} frames", f"{median([x[2] for x in results]):.2f} fps",
+              f"1% slowest {median([x[3] for x in results]):.1f} ms, "
+              f"{median([x[1] for x in results]):.1f} s")
+
+
+def compare(after, before, args, table):
+    """The same measurements on two builds, interleaved round by round; after/before fps
+    ratios, each the median of the rounds' ratios."""
+    ratios = {}  # name -> [after fps / before fps per round]
+    fps = {}     # (name, which) -> [fps per round]
+
+    def note(name, a_ms, b_ms):
+        ratios.setdefault(name, []).append(b_ms / a_ms)
+        fps.setdefault((name, "after"), []).append(1000 / a_ms)
+        fps.setdefault((name, "before"), []).append(1000 / b_ms)
+
+    for r in range(after.runs):
+        for view, camera in VIEWPOINTS.items():
+            log(f"round {r + 1}/{after.runs}: {view}, after and before")
+            for size in RESOLUTIONS:
+                a, _ = after.frame_time(size, camera, args.frames)
+                b, _ = before.frame_time(size, camera, args.frames)
+                note(f"{view} {size[0]}x{size[1]}", a, b)
+        for scene in ROOM_SCENES:
+            log(f"round {r + 1}/{after.runs}: room scene {scene}, after and before")
+            for size in RESOLUTIONS:
+                for kind, extra in (("static", None), ("dynamic", DYNAMIC)):
+                    a, _ = after.room_frame_time(scene, size, args.frames, extra)
+                    b, _ = before.room_frame_time(scene, size, args.frames, extra)
+                    note(f"{scene} {kind} {size[0]}x{size[1]}", a, b)
+        if after.has_timedemo and before.has_timedemo:
+            log(f"round {r + 1}/{after.runs}: timedemo, after and before")
+            a, b = after.timedemo(), before.timedemo()
+            note("timedemo fps", 1000 / a[2], 1000 / b[2])
+            note("timedemo 1% slowest (as fps)", a[3], b[3])
+    table.section(f"After / before: fps ratio (median of {after.runs} interleaved rounds, "
+                  f"{args.frames} frames each; above 1 is faster)")
+    for name, values in ratios.items():
+        table.add(name, f"{median(values):.3f}",
+                  f"after {median(fps[(name, 'after')]):.2f}, "
+                  f"before {median(fps[(name, 'before')]):.2f}")
+    if not before.has_timedemo:
+        table.add("timedemo", "skipped", "the baseline build has no dbg_timedemo")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--build", default="build-release")
@@ -358,17 +490,39 @@ def main():
     parser.add_argument("--no-google", action="store_true")
     parser.add_argument("--no-callgrind", action="store_true")
     parser.add_argument("--no-apitrace", action="store_true")
+    parser.add_argument("--timedemo-runs", type=int, default=1)
+    parser.add_argument("--only", action="append", choices=["google", *SECTIONS],
+                        help="run only this section (may be given more than once)")
+    parser.add_argument("--baseline-build",
+                        help="a release build of another revision: compare the two instead")
     args = parser.parse_args()
+    wanted = set(args.only or ["google", *SECTIONS])
 
     table = Table()
-    if not args.no_google:
+    if "google" in wanted and not args.no_google and not args.baseline_build:
         google_benchmarks(args.build, args.repetitions, table)
     with tempfile.TemporaryDirectory(prefix="arvel-bench-") as work:
         bench = Bench(args.build, args.runs, work)
-        startup(bench, args, table)
-        llvmpipe = frame_measurements(bench, args, table)
-        engine_time(bench, args, table, llvmpipe)
-        scaling(bench, args, table)
+        if args.baseline_build:
+            before = Bench(args.baseline_build, args.runs, work, "baseline", args.build)
+            compare(bench, before, args, table)
+            table.print()
+            return
+        llvmpipe = {}
+        if "startup" in wanted:
+            startup(bench, args, table)
+        if "frames" in wanted:
+            llvmpipe = frame_measurements(bench, args, table)
+        if "rooms" in wanted:
+            rooms(bench, args, table)
+        if "textures" in wanted:
+            textures(bench, args, table)
+        if "timedemo" in wanted:
+            timedemo(bench, args, table)
+        if "engine" in wanted:
+            engine_time(bench, args, table, llvmpipe)
+        if "scaling" in wanted:
+            scaling(bench, args, table)
     table.print()
 
 

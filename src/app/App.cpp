@@ -1,4 +1,5 @@
 #include "app/App.h"
+#include "app/CameraPath.h"
 #include "app/CommandLine.h"
 #include "app/DisplayOptions.h"
 #include "app/Game.h"
@@ -6,6 +7,7 @@
 #include "app/GameWindow.h"
 #include "app/Level.h"
 #include "app/Screenshot.h"
+#include "app/Timedemo.h"
 
 #include <algorithm>
 #include <chrono>
@@ -218,6 +220,8 @@ private:
     void activate(bool on);
     bool createConsole(const std::vector<CommandLineStatement>& statements, std::string& error);
     void renderFrame();
+    void playTimedemoFrame();
+    void recordFrame();
     int runLoop();
 
     Game game_;
@@ -229,6 +233,9 @@ private:
     float lastFpsTime_ = 0.0f;
     int prevTris_ = 0;
     bool quitRequested_ = false;
+    Timedemo timedemo_;
+    CameraPathWriter recorder_;
+    std::string recordFailed_;  // a path file that could not be written, not tried again
 };
 
 // The window procedure's way to the run: the platform hands it no context of its own.
@@ -241,6 +248,7 @@ intptr_t windowProcedure(platform::Window* window, unsigned message, uintptr_t w
 }
 
 void GameRun::shutdown() {
+    recorder_.close();
     destroyConsoleView(game_.world);
     SetReportListener(nullptr);
     if (game_.camera && settings().dbgPrintCamera.flag) {
@@ -340,10 +348,46 @@ bool GameRun::createConsole(const std::vector<CommandLineStatement>& statements,
     return true;
 }
 
+// The next frame of the replayed path: its camera and its time.
+void GameRun::playTimedemoFrame() {
+    const CameraPathFrame& f = timedemo_.beginFrame();
+    frameClock().set(f.timeMs);
+    if (!game_.camera) return;
+    game_.camera->setPosition(f.x, f.y, f.z, 0);
+    game_.camera->setOrientation(f.pitch, f.yaw, f.roll, 0);
+}
+
+// Appends this frame's camera and time to dbg_record_path's file; a new name, or the
+// same one set again after a pause, starts the file afresh.
+void GameRun::recordFrame() {
+    const char* name = settings().dbgRecordPath.text;
+    if (!name || !*name) {
+        recorder_.close();
+        recordFailed_.clear();
+        return;
+    }
+    if (!recorder_.isOpen() || recorder_.fileName() != name) {
+        if (recordFailed_ == name) return;
+        if (!recorder_.open(name)) {
+            recordFailed_ = name;
+            RunTimeWarning("dbg_record_path: cannot write \"%s\"\n", name);
+            return;
+        }
+    }
+    if (!game_.camera) return;
+    const Vector4 p = game_.camera->position();
+    const EulerAngles a = game_.camera->orientation();
+    recorder_.append({p.x, p.y, p.z, a.pitch, a.yaw, a.roll, frameClock().tickMs});
+}
+
 void GameRun::renderFrame() {
     Font* font = font_.get();
     followWindowSize(game_.world, font);
-    tick();
+    if (timedemo_.active())
+        playTimedemoFrame();
+    else
+        tick();
+    recordFrame();
     const float now = frameClock().timeSeconds;
     if (frameCount_ % 10 == 0) {
         fps_ = 10.0f / (now - lastFpsTime_);
@@ -382,6 +426,15 @@ void GameRun::renderFrame() {
     prevTris_ = gDriver.dNumRenderedTris();
     gDriver.dSwapBuffer();
     ++frameCount_;
+
+    if (timedemo_.active() && !quitRequested_ && timedemo_.endFrame()) {
+        const std::string line = timedemoLine(timedemo_.name(), timedemo_.result());
+        std::fprintf(stderr, "%s\n", line.c_str());
+        std::fflush(stderr);
+        DumpLog("%s\n", line.c_str());
+        quitRequested_ = true;
+        platform::postMessage(game_.window, platform::kMsgClose, 0, 0);
+    }
 
     const double quitFrame = settings().dbgQuitFrame.number;
     if (quitFrame > 0 && !quitRequested_ && frameCount_ >= quitFrame) {
@@ -431,6 +484,13 @@ int GameRun::run(int argc, char** argv) {
     }
 
     Settings& s = settings();
+    // A path that cannot be replayed is said before a window opens, and nothing runs.
+    if (s.dbgTimedemo.text && *s.dbgTimedemo.text && !timedemo_.load(s.dbgTimedemo.text, error)) {
+        std::fprintf(stderr, "dbg_timedemo: %s\n", error.c_str());
+        DumpLog("dbg_timedemo: %s\n", error.c_str());
+        shutdown();
+        return 1;
+    }
     if (!loadDriver(s.gfxDriver.text))
         return startupFailure(134, "couldnt load gfx driver: %s\n", s.gfxDriver.text);
 

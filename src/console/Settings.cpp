@@ -53,6 +53,8 @@ void registerSettings(Console& console, Settings& s) {
         {&s.dbgWalkAll, "walk the portals from every sector each frame, for measuring"},
         {&s.dbgFlatWhite, "materials loaded from now on draw white with flat normals"},
         {&s.dbgClearColour, "\"r g b\" (0 to 1): the colour the frame is cleared to"},
+        {&s.dbgRecordPath, "file the camera's place and the clock are appended to each frame"},
+        {&s.dbgTimedemo, "replay a recorded camera path at full speed, print the fps, quit"},
         {&s.dbgReload, "check about twice a second for changed files and reload them"},
         {&s.scrVsync, "wait for the display's vertical refresh at each swap"},
         {&s.scrMultisample, "samples per pixel for smooth edges: 0 (off), 2, 4 or 8"},

@@ -67,6 +67,11 @@ struct Settings {
     // "r g b" from 0 to 1: the colour the frame is cleared to, so that a picture test can
     // find the pixels no surface covers.
     ConsoleVariable dbgClearColour{"dbg_clear_colour", "0 0 0"};
+    // A file name: each frame's camera and clock are appended to it while set.
+    ConsoleVariable dbgRecordPath{"dbg_record_path", ""};
+    // A file name: the recorded path is replayed as fast as frames draw, then the run
+    // prints its frame rate and ends. Read at start-up only.
+    ConsoleVariable dbgTimedemo{"dbg_timedemo", "", true};
     // true: changed files are looked for about twice a second and reloaded.
     ConsoleVariable dbgReload{"dbg_reload", true};
     // Both take effect when the window opens, so only autoexec.cfg sets them.

@@ -203,7 +203,7 @@ TEST_F(ConsoleCommandTest, ListsShowDescriptions) {
     EXPECT_NE(lines[1].find(s.scrFreq.description), std::string::npos);
     EXPECT_EQ(lines[2].rfind("scr_fullscreen \"true\"", 0), 0u) << lines[2];
     EXPECT_NE(lines[2].find(s.scrFullscreen.description), std::string::npos);
-    EXPECT_EQ(lines[3], "2 of 48 settings");
+    EXPECT_EQ(lines[3], "2 of 50 settings");
 
     console.output().clear();
     typed("cmdlist");

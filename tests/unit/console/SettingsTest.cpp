@@ -63,6 +63,8 @@ const Expected kTable[] = {
     {"dbg_walk_all", "false", false},
     {"dbg_flat_white", "false", false},
     {"dbg_clear_colour", "0 0 0", false},
+    {"dbg_record_path", "", false},
+    {"dbg_timedemo", "", true},
     {"dbg_reload", "true", false},
     {"scr_vsync", "false", true},
     {"scr_multisample", "0.000000", true},
