@@ -48,6 +48,7 @@ ROOM_SCENES = {
 }
 DYNAMIC = {"gfx_force_dynamic": "true"}
 FLAT_WHITE = {"dbg_flat_white": "true"}
+NO_TEXCOMPRESS = {"gfx_texcompress": "false"}
 # The flight through the demo that the timedemo replays (data/demo.path).
 TIMEDEMO_PATH = "demo.path"
 SECTIONS = ["startup", "frames", "rooms", "textures", "timedemo", "engine", "scaling"]
@@ -406,20 +407,25 @@ def rooms(bench, args, table):
 
 
 def textures(bench, args, table):
-    """The textured frame against the same frame with white, flat surfaces."""
-    ratios = {}  # view -> [(textured ms, flat ms) per round]
+    """The textured frame against the same frame with white, flat surfaces, and against
+    the same textures never compressed (gfx_texcompress false)."""
+    times = {}  # view -> [(textured ms, flat ms, uncompressed ms) per round]
     for r in range(bench.runs):
         for view, camera in VIEWPOINTS.items():
             log(f"round {r + 1}/{bench.runs}: textures {view}")
             textured, _ = bench.frame_time((640, 480), camera, args.frames)
             flat, _ = bench.frame_time((640, 480), camera, args.frames, FLAT_WHITE)
-            ratios.setdefault(view, []).append((textured, flat))
-    table.section(f"Textured / untextured frame (dbg_flat_white; 640x480, median of "
-                  f"{bench.runs} runs)")
-    for view, pairs in ratios.items():
-        t, f = median([a for a, _ in pairs]), median([b for _, b in pairs])
+            plain, _ = bench.frame_time((640, 480), camera, args.frames, NO_TEXCOMPRESS)
+            times.setdefault(view, []).append((textured, flat, plain))
+    table.section(f"Textured / untextured frame (dbg_flat_white) and textured / uncompressed "
+                  f"(gfx_texcompress false; target <= 1.0 within the noise); 640x480, median "
+                  f"of {bench.runs} runs")
+    for view, rows in times.items():
+        t, f, u = (median([row[i] for row in rows]) for i in range(3))
         table.add(f"{view} textured/flat frame time", f"{t / f:.3f}",
                   f"textured {1000 / t:.2f} fps, flat {1000 / f:.2f} fps")
+        table.add(f"{view} textured/uncompressed frame time", f"{t / u:.3f}",
+                  f"uncompressed {1000 / u:.2f} fps")
 
 
 def timedemo(bench, args, table):
