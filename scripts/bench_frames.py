@@ -446,39 +446,50 @@ def timedemo(bench, args, table):
 
 def compare(after, before, args, table):
     """The same measurements on two builds, interleaved round by round; after/before fps
-    ratios, each the median of the rounds' ratios."""
-    ratios = {}  # name -> [after fps / before fps per round]
-    fps = {}     # (name, which) -> [fps per round]
+    ratios, each the median of the rounds' ratios, in wall and where known in processor
+    time (the steadier on a shared machine). The demo views are also drawn untextured
+    (dbg_flat_white), so the textured frame's share is seen before and after."""
+    ratios = {}  # (name, wall or processor) -> [after fps / before fps per round]
+    fps = {}     # (name, which) -> [wall fps per round]
 
-    def note(name, a_ms, b_ms):
-        ratios.setdefault(name, []).append(b_ms / a_ms)
-        fps.setdefault((name, "after"), []).append(1000 / a_ms)
-        fps.setdefault((name, "before"), []).append(1000 / b_ms)
+    def note(name, a, b):
+        ratios.setdefault((name, "wall"), []).append(b[0] / a[0])
+        if a[1] and b[1]:
+            ratios.setdefault((name, "processor"), []).append(b[1] / a[1])
+        fps.setdefault((name, "after"), []).append(1000 / a[0])
+        fps.setdefault((name, "before"), []).append(1000 / b[0])
 
     for r in range(after.runs):
         for view, camera in VIEWPOINTS.items():
             log(f"round {r + 1}/{after.runs}: {view}, after and before")
             for size in RESOLUTIONS:
-                a, _ = after.frame_time(size, camera, args.frames)
-                b, _ = before.frame_time(size, camera, args.frames)
-                note(f"{view} {size[0]}x{size[1]}", a, b)
+                for kind, extra in (("", None), (" untextured", FLAT_WHITE)):
+                    if kind and size != RESOLUTIONS[0]:
+                        continue
+                    a = after.frame_time(size, camera, args.frames, extra)
+                    b = before.frame_time(size, camera, args.frames, extra)
+                    note(f"{view} {size[0]}x{size[1]}{kind}", a, b)
         for scene in ROOM_SCENES:
             log(f"round {r + 1}/{after.runs}: room scene {scene}, after and before")
             for size in RESOLUTIONS:
                 for kind, extra in (("static", None), ("dynamic", DYNAMIC)):
-                    a, _ = after.room_frame_time(scene, size, args.frames, extra)
-                    b, _ = before.room_frame_time(scene, size, args.frames, extra)
+                    a = after.room_frame_time(scene, size, args.frames, extra)
+                    b = before.room_frame_time(scene, size, args.frames, extra)
                     note(f"{scene} {kind} {size[0]}x{size[1]}", a, b)
         if after.has_timedemo and before.has_timedemo:
             log(f"round {r + 1}/{after.runs}: timedemo, after and before")
             a, b = after.timedemo(), before.timedemo()
-            note("timedemo fps", 1000 / a[2], 1000 / b[2])
-            note("timedemo 1% slowest (as fps)", a[3], b[3])
+            note("timedemo fps", (1000 / a[2], None), (1000 / b[2], None))
+            note("timedemo 1% slowest (as fps)", (a[3], None), (b[3], None))
     table.section(f"After / before: fps ratio (median of {after.runs} interleaved rounds, "
                   f"{args.frames} frames each; above 1 is faster)")
-    for name, values in ratios.items():
+    for (name, clock), values in ratios.items():
+        if clock != "wall":
+            continue
+        processor = ratios.get((name, "processor"))
         table.add(name, f"{median(values):.3f}",
-                  f"after {median(fps[(name, 'after')]):.2f}, "
+                  (f"processor {median(processor):.3f}; " if processor else "")
+                  + f"after {median(fps[(name, 'after')]):.2f}, "
                   f"before {median(fps[(name, 'before')]):.2f}")
     if not before.has_timedemo:
         table.add("timedemo", "skipped", "the baseline build has no dbg_timedemo")
