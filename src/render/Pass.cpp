@@ -334,6 +334,9 @@ void Pass::uploadConstant(const ConstantBinding& constant, const RenderContext& 
         case binding::kModelWorldMatrix:
             if (context.objectMatrix) uploadMatrix(parameter, *context.objectMatrix);
             return;
+        case binding::kShadowExtrusion:
+            uploadVector(parameter, {context.shadowExtrusion, 0.0f, 0.0f, 0.0f});
+            return;
         default:
             break;
     }

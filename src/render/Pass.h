@@ -34,6 +34,7 @@ inline constexpr int kModelViewInverse = 0x23;
 inline constexpr int kModelWorldMatrix = 0x24;
 inline constexpr int kTextureScale0 = 0x30;  // to 0x37
 inline constexpr int kShadowPushBack = 0x40;
+inline constexpr int kShadowExtrusion = 0x41;
 inline constexpr int kBoneMatrix0 = 0x100;       // to 0x10F
 inline constexpr int kLightBoneSpace0 = 0x200;   // to 0x20F
 inline constexpr int kCameraBoneSpace0 = 0x300;  // to 0x30F

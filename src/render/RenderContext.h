@@ -33,6 +33,8 @@ public:
     const Vector4* lightPosition = nullptr;
     const float* lightColour = nullptr;  // three floats
     const float* lightOuterRadius = nullptr;
+    // How far from the light a shadow volume drawn now must reach; 0: infinitely far.
+    float shadowExtrusion = 0.0f;
 
     // The viewer: its world position and view matrix.
     const CameraView* cameraView = nullptr;

@@ -130,6 +130,7 @@ std::vector<BindingName> makeBindingNames() {
     for (int n = 0; n < 8; ++n)
         names.push_back({"TEXTURE_" + std::to_string(n) + "_SCALE", binding::kTextureScale0 + n});
     names.push_back({"SHADOW_PUSH_BACK", binding::kShadowPushBack});
+    names.push_back({"SHADOW_EXTRUSION", binding::kShadowExtrusion});
     for (int n = 0; n < binding::kBoneCount; ++n)
         names.push_back({"CONST_BONE" + std::to_string(n) + "_MATRIX", binding::kBoneMatrix0 + n});
     for (int n = 0; n < binding::kBoneCount; ++n)

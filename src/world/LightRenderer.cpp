@@ -50,16 +50,20 @@ void setScissor(const LightFrame& frame, const BoundingBox& box) { setScissorFro
 
 // ---- shadow volumes -------------------------------------------------------------------
 
-void queueProgramVolumes(const LightFrame& frame, const LightReach& reach,
+void queueProgramVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
                          const BoundingBox& lightBox) {
     if (!frame.programVolumes) return;
     RenderContext& context = renderContext();
     gDriver.dColor4(0.0f, 0.0f, 1.0f, 0.75f);
     for (MeshInstance* caster : reach.casters) {
         setScissor(frame, lightBox);
+        // Beyond the light's reach a volume only costs fill.
+        context.shadowExtrusion =
+            shadowVolumeReach(caster->orientedBox(), light.position, light.outerRadius);
         caster->queueWithPasses(context, frame.programVolumes->ambientPasses(), true);
         context.clearScissor();
     }
+    context.shadowExtrusion = 0.0f;
     flushRenderQueue();
 }
 
@@ -334,7 +338,7 @@ void renderLight(const LightFrame& frame, Light& light, const LightReach& reach)
 
     const BoundingBox lightBox = lightScreenBox(frame, light);
     if (frame.visible && !isEmptyScreenBox(lightBox)) {
-        if (shadowsOn()) queueProgramVolumes(frame, reach, lightBox);
+        if (shadowsOn()) queueProgramVolumes(frame, light, reach, lightBox);
         if (light.precomputed && !settings().gfxForceDynamic.flag)
             renderPrecomputed(frame, light, lightBox);
         else
@@ -428,6 +432,20 @@ ViewVolume LightGroup::volume(const Matrix4& cameraToWorld, const FrameShape& sh
     return ViewVolume::fromScreenRect(box.min.x * shape.slopeX, box.max.x * shape.slopeX,
                                       box.min.y * shape.slopeY, box.max.y * shape.slopeY, farthest)
         .transformed(cameraToWorld);
+}
+
+float shadowVolumeReach(const BoundingVolume& box, const Vector4& light, float radius) {
+    const std::array<Vector4, 8> corners = box.corners();
+    Vector4 centre{0, 0, 0, 0};
+    for (const Vector4& corner : corners) centre = centre + corner * 0.125f;
+    float sphere = 0.0f;
+    for (const Vector4& corner : corners) sphere = std::max(sphere, length3(corner - centre));
+    const float distance = length3(light - centre);
+    // Near the sphere the angle nears half a turn and the reach infinity; a margin
+    // covers rounding in the program that moves the points.
+    if (!(distance > sphere * 1.05f) || !(radius > 0.0f) || !std::isfinite(radius)) return 0.0f;
+    const float sine = sphere / distance;
+    return 1.01f * radius / std::sqrt(1.0f - sine * sine);
 }
 
 VolumeCount chooseVolumeCount(const BoundingBox& volumeBounds, const Vector4& eye, float nearReach,

@@ -141,6 +141,12 @@ struct LightGroup {
 // light's radius) reaches into the camera's volume.
 bool boxShadowVisible(const BoundingVolume& box, const Light& light, const ViewVolume& camera);
 
+// How far from the light the volume cast by anything inside box must reach to hold all
+// of its shadow within radius: far points that far, seen from the light no wider apart
+// than the box's bounding sphere, leave no gap nearer than radius between them. 0
+// (infinitely far) when the light is at or inside that sphere.
+float shadowVolumeReach(const BoundingVolume& box, const Vector4& light, float radius);
+
 // How the stencil counts a CPU volume: behind the surfaces (z-fail), which holds
 // wherever the eye is; in front of them (z-pass), which draws far less; or in front
 // without the far caps.

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -351,8 +353,9 @@ TEST_F(ShadowDrawTest, ExtrusionProgramAlsoCompilesAsArbAssembly) {
     const Pass& pass = *program->ambientPasses()[0];
     ASSERT_NE(pass.vertexProgram, nullptr);
     EXPECT_NE(pass.vertexProgram->name().find(".vp"), std::string::npos);
-    ASSERT_EQ(pass.constants.size(), 1u);
-    EXPECT_NE(pass.constants[0].parameter, nullptr);
+    ASSERT_EQ(pass.constants.size(), 2u);  // the light and how far to extrude
+    for (const ConstantBinding& constant : pass.constants)
+        EXPECT_NE(constant.parameter, nullptr) << constant.name;
 }
 
 TEST_F(ShadowDrawTest, BoxCastsACpuVolumeShadowOnTheFloor) {
@@ -505,6 +508,73 @@ TEST_F(ShadowDrawTest, ArbExtrusionLeavesTheSameStencilBufferAsGlsl) {
     }
     EXPECT_GT(shadowed, 200);
     EXPECT_EQ(differing, 0);
+}
+
+// A mesh's volume extruded only as far as the light reaches shadows every surface point
+// within the light's radius as the volume extruded to infinity does (a technique
+// without the extrusion constant), in GLSL and in ARB assembly; the two may only part
+// on the shadow's edge, where side faces built from other corners round apart.
+TEST_F(ShadowDrawTest, VolumeExtrudedToTheLightsReachShadowsWhatItReachesAsInfiniteOneDoes) {
+    buildSector(false);
+    addBoxInstance({0.137f, 0.2f, -0.291f, 0.0f}, 0.61f, {0.3f, 1.0f, 0.2f, 0.0f});
+    prepareFrame();
+    auto light = pointLight({2.31f, 3.17f, 0.43f, 0});
+    light->setRadii(0.0f, 8.0f);
+    std::ifstream file(std::string(ARVEL_SOURCE_DIR) + "/data/vertex_program_shadow_volumes.rt");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string script = text.str();
+    std::string infinite = script;
+    for (size_t at; (at = infinite.find("extrusion = SHADOW_EXTRUSION")) != std::string::npos;)
+        infinite.erase(at, std::string("extrusion = SHADOW_EXTRUSION").size());
+    ASSERT_NE(infinite, script);
+
+    Matrix4 toWorld;
+    ASSERT_TRUE(frame.viewProjection.invert(toWorld));
+    for (const char* profile : {"best", "arb"}) {
+        SCOPED_TRACE(profile);
+        gDriver.dSetVPProfile(profile);
+        const auto draw = [&](const std::string& text, std::vector<uint8_t>& stencil,
+                              std::vector<float>& depth) {
+            auto* technique = new RenderTechnique("extrusion.rt", nullptr, nullptr);
+            programs.add(technique);
+            technique->compile(text.c_str());
+            ASSERT_FALSE(technique->ambientPasses().empty());
+            frame.programVolumes = technique;
+            drawFrame(*light);
+            stencil = stencilBuffer();
+            depth.resize(stencil.size());
+            glReadPixels(0, 0, kSize, kSize, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        };
+        std::vector<uint8_t> finite, reference;
+        std::vector<float> depth, referenceDepth;
+        draw(script, finite, depth);
+        draw(infinite, reference, referenceDepth);
+        ASSERT_EQ(depth, referenceDepth);
+        int shadowed = 0, differing = 0, offEdge = 0;
+        for (int y = 1; y + 1 < kSize; ++y)
+            for (int x = 1; x + 1 < kSize; ++x) {
+                const size_t i = static_cast<size_t>(y) * kSize + x;
+                if (depth[i] >= 1.0f) continue;
+                const Vector4 ndc{(x + 0.5f) * 2.0f / kSize - 1.0f,
+                                  (y + 0.5f) * 2.0f / kSize - 1.0f, depth[i] * 2.0f - 1.0f, 1.0f};
+                const Vector4 p = toWorld.transformProjective(ndc);
+                if (length3(p * (1.0f / p.w) - light->position) >= 8.0f) continue;
+                shadowed += reference[i] != 0;
+                if (finite[i] == reference[i]) continue;
+                ++differing;
+                const bool edge =
+                    reference[i - 1] != reference[i + 1] ||
+                    reference[i - kSize] != reference[i + kSize] ||
+                    reference[i - 1] != reference[i] || reference[i + 1] != reference[i] ||
+                    reference[i - kSize] != reference[i] || reference[i + kSize] != reference[i];
+                offEdge += !edge;
+            }
+        EXPECT_GT(shadowed, 200);
+        EXPECT_LE(differing, shadowed / 50);
+        EXPECT_EQ(offEdge, 0);
+    }
+    gDriver.dSetVPProfile("best");
 }
 
 TEST_F(ShadowDrawTest, PrecomputedVolumeShadowsInstancesAlsoWithTheCameraInShadow) {

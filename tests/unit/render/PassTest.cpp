@@ -282,6 +282,8 @@ TEST_F(PassConstants, LightValues) {
     EXPECT_EQ(std::vector<float>(data.begin() + 1, data.end()),
               (std::vector<float>{1, 0.5f, 0.25f}));
     EXPECT_EQ(uploadOf("LIGHT_AMBIENT"), (std::vector<float>{0.25f, 0.25f, 0.25f, 0.25f}));
+    context.shadowExtrusion = 42.5f;
+    EXPECT_EQ(uploadOf("SHADOW_EXTRUSION"), (std::vector<float>{42.5f, 0, 0, 0}));
 }
 
 TEST_F(PassConstants, CameraValues) {

@@ -538,6 +538,7 @@ TEST(BindingNames, EveryNameHasItsCode) {
     EXPECT_EQ(RenderTechnique::bindingCode("PROJECTION_MATRIX"), 0x21);
     EXPECT_EQ(RenderTechnique::bindingCode("MODELWORLD_MATRIX"), 0x24);
     EXPECT_EQ(RenderTechnique::bindingCode("SHADOW_PUSH_BACK"), 0x40);
+    EXPECT_EQ(RenderTechnique::bindingCode("SHADOW_EXTRUSION"), 0x41);
     for (int n = 0; n < 8; ++n)
         EXPECT_EQ(RenderTechnique::bindingCode(("TEXTURE_" + std::to_string(n) + "_SCALE").c_str()),
                   0x30 + n);

@@ -1,6 +1,8 @@
 // Rendering one light through the recording driver: the stencil clear, which volumes
 // are drawn with which stencil set-up, the light stage and its scissor rectangles,
 // light groups.
+#include <array>
+
 #include "ShadowTestSupport.h"
 
 namespace arvel::test {
@@ -156,6 +158,38 @@ TEST_F(LightRenderTest, VolumeCountIsZFailWheneverTheNearPlaneMightCutTheVolume)
     EXPECT_EQ(chooseVolumeCount(BoundingBox(), {100, 0, 0, 0}, reach, light, 50),
               VolumeCount::kBehind);  // nothing known about the volume
     EXPECT_EQ(chooseVolumeCount(bounds, {100, 0, 0, 0}, NAN, light, 50), VolumeCount::kBehind);
+}
+
+// Points of a box pushed away from the light out to the reach: the middle of any two or
+// three of them (a side's far edge, a far cap) stays at least the radius away, near the
+// light or far from it. At or inside the box's sphere the volume goes to infinity (0).
+TEST(ShadowVolumeReach, FarPointsLeaveNoGapWithinTheRadius) {
+    const BoundingBox box({-1, 0, -2, 0}, {1, 3, 2, 0});  // bounding sphere 2.69 across
+    const std::array<Vector4, 8> corners = box.corners();
+    const float radius = 10.0f;
+    for (const Vector4& light : {Vector4{30, 1, 0, 0}, Vector4{4, 5, 1, 0},
+                                 Vector4{0, 1.5f, 4.4f, 0}, Vector4{-2, -1, -3, 0}}) {
+        SCOPED_TRACE(testing::PrintToString(std::vector<float>{light.x, light.y, light.z}));
+        const float reach = shadowVolumeReach(box, light, radius);
+        ASSERT_GT(reach, radius);
+        std::vector<Vector4> far;
+        for (const Vector4& corner : corners) {
+            const Vector4 ray = corner - light;
+            far.push_back(light + ray * std::max(reach / length3(ray), 1.0f));
+        }
+        float nearest = kNoHit;
+        for (size_t i = 0; i < far.size(); ++i)
+            for (size_t j = i + 1; j < far.size(); ++j) {
+                nearest = std::min(nearest, length3((far[i] + far[j]) * 0.5f - light));
+                for (size_t k = j + 1; k < far.size(); ++k)
+                    nearest =
+                        std::min(nearest, length3((far[i] + far[j] + far[k]) * (1.0f / 3) - light));
+            }
+        EXPECT_GE(nearest, radius);
+    }
+    EXPECT_EQ(shadowVolumeReach(box, {0, 1.5f, 0, 0}, radius), 0.0f);     // in the box
+    EXPECT_EQ(shadowVolumeReach(box, {2.6f, 1.5f, 0, 0}, radius), 0.0f);  // in its sphere
+    EXPECT_EQ(shadowVolumeReach(box, {30, 1, 0, 0}, NAN), 0.0f);
 }
 
 TEST_F(LightRenderTest, WithoutShadowsNoVolumeIsDrawnButTheStencilIsStillCleared) {
