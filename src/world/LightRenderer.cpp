@@ -50,6 +50,16 @@ void setScissor(const LightFrame& frame, const BoundingBox& box) { setScissorFro
 
 // ---- shadow volumes -------------------------------------------------------------------
 
+// The shortest a unit vector of the matrix's space becomes, for a matrix without shear.
+float smallestScale(const Matrix4& m) {
+    float smallest = kNoHit;
+    for (int c = 0; c < 3; ++c)
+        smallest =
+            std::min(smallest, std::sqrt(m.m[4 * c] * m.m[4 * c] + m.m[4 * c + 1] * m.m[4 * c + 1] +
+                                         m.m[4 * c + 2] * m.m[4 * c + 2]));
+    return smallest;
+}
+
 void queueProgramVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
                          const BoundingBox& lightBox) {
     if (!frame.programVolumes) return;
@@ -57,9 +67,12 @@ void queueProgramVolumes(const LightFrame& frame, const Light& light, const Ligh
     gDriver.dColor4(0.0f, 0.0f, 1.0f, 0.75f);
     for (MeshInstance* caster : reach.casters) {
         setScissor(frame, lightBox);
-        // Beyond the light's reach a volume only costs fill.
-        context.shadowExtrusion =
-            shadowVolumeReach(caster->orientedBox(), light.position, light.outerRadius);
+        // Beyond the light's reach a volume only costs fill. The programs extrude in the
+        // caster's own space, where its smallest scale shortens distances the most.
+        const float distance =
+            shadowVolumeReach(caster->orientedBox(), light.position, light.outerRadius) /
+            smallestScale(caster->worldMatrix);
+        context.shadowExtrusion = std::isfinite(distance) ? distance : 0.0f;
         caster->queueWithPasses(context, frame.programVolumes->ambientPasses(), true);
         context.clearScissor();
     }
