@@ -52,12 +52,9 @@ void setScissor(const LightFrame& frame, const BoundingBox& box) { setScissorFro
 
 // The shortest a unit vector of the matrix's space becomes, for a matrix without shear.
 float smallestScale(const Matrix4& m) {
-    float smallest = kNoHit;
-    for (int c = 0; c < 3; ++c)
-        smallest =
-            std::min(smallest, std::sqrt(m.m[4 * c] * m.m[4 * c] + m.m[4 * c + 1] * m.m[4 * c + 1] +
-                                         m.m[4 * c + 2] * m.m[4 * c + 2]));
-    return smallest;
+    return std::min({length3(m.transformDirection({1, 0, 0, 0})),
+                     length3(m.transformDirection({0, 1, 0, 0})),
+                     length3(m.transformDirection({0, 0, 1, 0}))});
 }
 
 void queueProgramVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
