@@ -445,11 +445,10 @@ ViewVolume LightGroup::volume(const Matrix4& cameraToWorld, const FrameShape& sh
 }
 
 float shadowVolumeReach(const BoundingVolume& box, const Vector4& light, float radius) {
+    // Corners 0 and 7 lie opposite: the diagonal between them spans the bounding sphere.
     const std::array<Vector4, 8> corners = box.corners();
-    Vector4 centre{0, 0, 0, 0};
-    for (const Vector4& corner : corners) centre = centre + corner * 0.125f;
-    float sphere = 0.0f;
-    for (const Vector4& corner : corners) sphere = std::max(sphere, length3(corner - centre));
+    const Vector4 centre = (corners[0] + corners[7]) * 0.5f;
+    const float sphere = length3(corners[7] - corners[0]) * 0.5f;
     const float distance = length3(light - centre);
     // Near the sphere the angle nears half a turn and the reach infinity; a margin
     // covers rounding in the program that moves the points.

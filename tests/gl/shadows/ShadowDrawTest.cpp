@@ -563,11 +563,9 @@ TEST_F(ShadowDrawTest, VolumeExtrudedToTheLightsReachShadowsWhatItReachesAsInfin
                 shadowed += reference[i] != 0;
                 if (finite[i] == reference[i]) continue;
                 ++differing;
-                const bool edge =
-                    reference[i - 1] != reference[i + 1] ||
-                    reference[i - kSize] != reference[i + kSize] ||
-                    reference[i - 1] != reference[i] || reference[i + 1] != reference[i] ||
-                    reference[i - kSize] != reference[i] || reference[i + kSize] != reference[i];
+                bool edge = false;
+                for (const size_t n : {i - 1, i + 1, i - kSize, i + kSize})
+                    edge = edge || reference[n] != reference[i];
                 offEdge += !edge;
             }
         EXPECT_GT(shadowed, 200);
