@@ -58,12 +58,12 @@ float smallestScale(const Matrix4& m) {
 }
 
 void queueProgramVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
-                         const BoundingBox& lightBox) {
+                         const BoundingBox& litBox) {
     if (!frame.programVolumes) return;
     RenderContext& context = renderContext();
     gDriver.dColor4(0.0f, 0.0f, 1.0f, 0.75f);
     for (MeshInstance* caster : reach.casters) {
-        setScissor(frame, lightBox);
+        setScissor(frame, litBox);
         // Beyond the light's reach a volume only costs fill. The programs extrude in the
         // caster's own space, where its smallest scale shortens distances the most.
         const float distance =
@@ -100,13 +100,13 @@ void queueCpuVolume(const LightFrame& frame, const Light& light, const LightCach
 }
 
 void queueCpuVolumes(const LightFrame& frame, const Light& light, const LightReach& reach,
-                     const BoundingBox& lightBox) {
+                     const BoundingBox& litBox) {
     if (!frame.cpuVolumes) return;
     RenderContext& context = renderContext();
     gDriver.dColor4(1.0f, 1.0f, 1.0f, 1.0f);
     for (Sector* sector : reach.sectors) {
         context.modelView = frame.view;
-        setScissor(frame, lightBox);
+        setScissor(frame, litBox);
         queueCpuVolume(frame, light,
                        lightCache().fetch(sector->staticMesh(), light, lightCacheCapacity()));
         context.clearScissor();
@@ -201,6 +201,23 @@ void queueLitInstances(const LightFrame& frame, const BoundingBox& lightBox) {
     gDriver.dColor4(1.0f, 1.0f, 1.0f, 1.0f);
     for (size_t i = 0; i < visible.instances.size() && i < visible.instanceBoxes.size(); ++i)
         queueLitInstance(frame, *visible.instances[i], visible.instanceBoxes[i], lightBox);
+}
+
+// Where the light stage can draw: the part of the light's box that its lit sectors and
+// instances cover. The stencil is read nowhere else, so volumes need fill no more.
+BoundingBox litScreenBox(const VisibleSet& visible, const BoundingBox& lightBox) {
+    BoundingBox lit;
+    BoundingBox box;
+    const auto add = [&](const SceneNode& node, const BoundingBox& screenBox) {
+        if (!(node.getFlags() & frameflag::kLit) || !clipToLight(screenBox, lightBox, box)) return;
+        lit.extend(box.min);
+        lit.extend(box.max);
+    };
+    for (size_t i = 0; i < visible.sectors.size() && i < visible.sectorBoxes.size(); ++i)
+        add(*visible.sectors[i], visible.sectorBoxes[i]);
+    for (size_t i = 0; i < visible.instances.size() && i < visible.instanceBoxes.size(); ++i)
+        add(*visible.instances[i], visible.instanceBoxes[i]);
+    return lit;
 }
 
 // ---- precomputed volumes --------------------------------------------------------------
@@ -324,8 +341,8 @@ void renderPrecomputed(const LightFrame& frame, const Light& light, const Boundi
 }
 
 void renderDynamic(const LightFrame& frame, const Light& light, const LightReach& reach,
-                   const BoundingBox& lightBox) {
-    if (shadowsOn()) queueCpuVolumes(frame, light, reach, lightBox);
+                   const BoundingBox& lightBox, const BoundingBox& litBox) {
+    if (shadowsOn() && !litBox.isEmpty()) queueCpuVolumes(frame, light, reach, litBox);
     queueLitSectors(frame, light, lightBox, false);
     queueLitInstances(frame, lightBox);
     flushRenderQueue();
@@ -348,11 +365,12 @@ void renderLight(const LightFrame& frame, Light& light, const LightReach& reach)
 
     const BoundingBox lightBox = lightScreenBox(frame, light);
     if (frame.visible && !isEmptyScreenBox(lightBox)) {
-        if (shadowsOn()) queueProgramVolumes(frame, light, reach, lightBox);
+        const BoundingBox litBox = litScreenBox(*frame.visible, lightBox);
+        if (shadowsOn() && !litBox.isEmpty()) queueProgramVolumes(frame, light, reach, litBox);
         if (light.precomputed && !settings().gfxForceDynamic.flag)
             renderPrecomputed(frame, light, lightBox);
         else
-            renderDynamic(frame, light, reach, lightBox);
+            renderDynamic(frame, light, reach, lightBox, litBox);
     }
     // Also when nothing was drawn: the next light must not inherit this one's marks.
     if (frame.visible) clearLitBits(*frame.visible);

@@ -222,6 +222,35 @@ TEST_F(LightRenderTest, LitSectorIsClippedToWhereItsBoxMeetsTheLights) {
         << ::testing::PrintToString(only(driver, "dScissor"));
 }
 
+// The stencil a light's volumes leave is read only where its lit faces are drawn.
+TEST_F(LightRenderTest, VolumesFillOnlyWhereTheLightStageDraws) {
+    setUp();
+    const auto light = pointLight({0, 2, -5, 0}, 30.0f);
+    light->homeSector = &room;
+    const auto scissorBeforeVolume = [&] {
+        const auto calls = driver.callsTo({"dScissor", "dVARender"});
+        std::string last;
+        for (const std::string& call : calls) {
+            if (call.rfind("dVARender", 0) == 0) return last;
+            last = call;
+        }
+        return std::string("no volume");
+    };
+    const auto scissorCall = [](const BoundingBox& box) {
+        const ScissorRect r = scissorFromBox(box, 320, 240);
+        return "dScissor(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " +
+               std::to_string(r.width) + ", " + std::to_string(r.height) + ")";
+    };
+    // The whole room in view: the volume may fill the light's box.
+    render(*light);
+    EXPECT_EQ(scissorBeforeVolume(), scissorCall(lightScreenBox(frame, *light)));
+    // The room seen through a small opening: no more than it.
+    visible.sectorBoxes[0] = BoundingBox({0.1f, 0.1f, 0, 0}, {0.3f, 0.2f, 0, 0});
+    render(*light);
+    EXPECT_EQ(scissorBeforeVolume(), scissorCall(visible.sectorBoxes[0]));
+    EXPECT_EQ(driver.countOf("dVARender"), 2);  // the volume and the lit faces
+}
+
 TEST_F(LightRenderTest, CasterVolumeIsExtrudedByTheVertexProgramOverFacesAndEdges) {
     setUp();
     const auto box = boxInstance({0, 0, -5, 0}, {-1, -1, -1, 0}, {1, 1, 1, 0}, true);
