@@ -53,6 +53,12 @@ inline bool hasCall(const std::vector<std::string>& calls, const std::string& ca
     return std::find(calls.begin(), calls.end(), call) != calls.end();
 }
 
+// The recorded call that sets this scissor rectangle.
+inline std::string scissorCall(const ScissorRect& r) {
+    return "dScissor(" + std::to_string(r.x) + ", " + std::to_string(r.y) + ", " +
+           std::to_string(r.width) + ", " + std::to_string(r.height) + ")";
+}
+
 class ShadowTest : public ::testing::Test {
 protected:
     ShadowTest() {
