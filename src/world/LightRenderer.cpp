@@ -39,8 +39,11 @@ void clearStencil() {
     gDriver.dClearBuffer();
 }
 
-// The part of box that the light's box also covers, or nothing.
-bool clipToLight(const BoundingBox& box, const BoundingBox& lightBox, BoundingBox& out) {
+// The part of a node's screen box that the light's box also covers, or nothing when
+// the light does not reach the node.
+bool litPart(const SceneNode& node, const BoundingBox& box, const BoundingBox& lightBox,
+             BoundingBox& out) {
+    if (!(node.getFlags() & frameflag::kLit)) return false;
     out = box;
     out.intersect(lightBox);
     return !isEmptyScreenBox(out);
@@ -168,8 +171,8 @@ void queueLitSectors(const LightFrame& frame, const Light& light, const Bounding
     for (size_t i = 0; i < visible.sectors.size(); ++i) {
         Sector& sector = *visible.sectors[i];
         BoundingBox box;
-        if (!(sector.getFlags() & frameflag::kLit) || i >= visible.sectorBoxes.size() ||
-            !clipToLight(visible.sectorBoxes[i], lightBox, box))
+        if (i >= visible.sectorBoxes.size() ||
+            !litPart(sector, visible.sectorBoxes[i], lightBox, box))
             continue;
         context.modelView = frame.view;
         setScissor(frame, box);
@@ -187,8 +190,7 @@ void queueLitSectors(const LightFrame& frame, const Light& light, const Bounding
 void queueLitInstance(const LightFrame& frame, MeshInstance& instance,
                       const BoundingBox& instanceBox, const BoundingBox& lightBox) {
     BoundingBox box;
-    if (!(instance.getFlags() & frameflag::kLit) || !clipToLight(instanceBox, lightBox, box))
-        return;
+    if (!litPart(instance, instanceBox, lightBox, box)) return;
     RenderContext& context = renderContext();
     context.modelView = frame.view;
     setScissor(frame, box);
@@ -209,7 +211,7 @@ BoundingBox litScreenBox(const VisibleSet& visible, const BoundingBox& lightBox)
     BoundingBox lit;
     BoundingBox box;
     const auto add = [&](const SceneNode& node, const BoundingBox& screenBox) {
-        if (!(node.getFlags() & frameflag::kLit) || !clipToLight(screenBox, lightBox, box)) return;
+        if (!litPart(node, screenBox, lightBox, box)) return;
         lit.extend(box.min);
         lit.extend(box.max);
     };
